@@ -36,8 +36,10 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# Until the wizard exists, the main job lists the built-in machine's firmware files.
 run: build
-	@$(BUILD_DIR)/bin/quillon-fw info $(BUILD_DIR)/machines/default/files/*.CVT
+	@cd $(BUILD_DIR)/machines/default/files && ../../../bin/quillon-fw info *.CVT; \
+	status=$$?; [ $$status -le 1 ] || exit $$status
 
 bench: build
 	@$(BUILD_DIR)/bin/bench-firmware-checksum

@@ -1,0 +1,76 @@
+#include "sim/machines/firmware_set.h"
+
+#include <set>
+
+#include "platform/files.h"
+
+namespace sim {
+namespace {
+
+using nlohmann::json;
+
+const std::set<std::string> kKeys = {"file", "model", "revision", "form", "ext", "size", "fill", "badLinear",
+                                     "badRotated"};
+
+template <typename T>
+T field(const json& entry, const std::string& key, const std::string& at, json::value_t type) {
+  const json& value = entry.at(key);
+  bool fits = value.type() == type || (type == json::value_t::number_unsigned && value.is_number_unsigned());
+  if (!fits) throw DescriptionError(at + "/" + key + ": wrong type, expected " + json(type).type_name());
+  return value.get<T>();
+}
+
+FirmwareFile parseEntry(const json& entry, const std::string& at) {
+  if (!entry.is_object()) throw DescriptionError(at + ": expected an object");
+  for (const auto& [key, value] : entry.items())
+    if (!kKeys.count(key)) throw DescriptionError(at + "/" + key + ": unknown key");
+  for (const char* required : {"file", "model"})
+    if (!entry.contains(required)) throw DescriptionError(at + "/" + required + ": missing");
+  FirmwareFile file;
+  file.name = field<std::string>(entry, "file", at, json::value_t::string);
+  file.spec.model = field<std::string>(entry, "model", at, json::value_t::string);
+  if (entry.contains("revision")) file.spec.revision = field<std::string>(entry, "revision", at, json::value_t::string);
+  if (entry.contains("form")) {
+    std::string form = field<std::string>(entry, "form", at, json::value_t::string);
+    if (form != "A" && form != "B") throw DescriptionError(at + "/form: A or B");
+    file.spec.form = form[0];
+  }
+  if (entry.contains("ext")) file.spec.ext = field<bool>(entry, "ext", at, json::value_t::boolean);
+  if (entry.contains("size"))
+    file.spec.size = field<std::uint32_t>(entry, "size", at, json::value_t::number_unsigned);
+  if (entry.contains("fill")) file.spec.fill = parseFill(field<std::string>(entry, "fill", at, json::value_t::string));
+  if (entry.contains("badLinear")) file.spec.badLinear = field<bool>(entry, "badLinear", at, json::value_t::boolean);
+  if (entry.contains("badRotated")) file.spec.badRotated = field<bool>(entry, "badRotated", at, json::value_t::boolean);
+  return file;
+}
+
+}  // namespace
+
+std::vector<FirmwareFile> parseFirmwareSet(const json& description) {
+  if (!description.is_array()) throw DescriptionError("/: expected an array of firmware files");
+  std::vector<FirmwareFile> files;
+  std::set<std::string> names;
+  for (std::size_t i = 0; i < description.size(); ++i) {
+    std::string at = "/" + std::to_string(i);
+    files.push_back(parseEntry(description[i], at));
+    if (!names.insert(files.back().name).second) throw DescriptionError(at + "/file: duplicate name");
+  }
+  return files;
+}
+
+void writeFirmwareSet(const std::vector<FirmwareFile>& files, const std::string& folder) {
+  for (const FirmwareFile& file : files) {
+    auto path = platform::joinPath(folder, file.name);
+    if (!path) throw DescriptionError(file.name + ": path too long");
+    std::vector<std::uint8_t> bytes;
+    try {
+      bytes = buildFirmware(file.spec);
+    } catch (const BuildError& error) {
+      throw BuildError(file.name + ": " + error.what());
+    }
+    if (platform::writeWholeFile(*path, bytes) != platform::FileError::None)
+      throw DescriptionError(*path + ": cannot write");
+  }
+}
+
+}  // namespace sim

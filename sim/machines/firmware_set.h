@@ -1,0 +1,31 @@
+#pragma once
+// A machine's set of firmware files, described in JSON and made with the firmware builder,
+// so that no machine carries opaque binaries in the repository.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "sim/fixtures/firmware_builder.h"
+
+namespace sim {
+
+struct FirmwareFile {
+  std::string name;
+  FirmwareSpec spec;
+};
+
+// Thrown for a description that cannot be used; the message names the JSON path at fault.
+class DescriptionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::vector<FirmwareFile> parseFirmwareSet(const nlohmann::json& description);
+
+// Writes every file into `folder`; throws DescriptionError or BuildError naming the file.
+void writeFirmwareSet(const std::vector<FirmwareFile>& files, const std::string& folder);
+
+}  // namespace sim
