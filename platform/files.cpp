@@ -38,7 +38,7 @@ FileBytes readOpened(std::FILE* file, std::size_t count) {
   FileBytes result;
   result.fileSize = sizeOf(file);
   result.bytes.resize(count);
-  std::size_t got = std::fread(result.bytes.data(), 1, count, file);
+  std::size_t got = count == 0 ? 0 : std::fread(result.bytes.data(), 1, count, file);
   if (got < count && std::ferror(file)) result.error = FileError::ReadError;
   result.bytes.resize(got);
   return result;
@@ -151,7 +151,7 @@ FileError writeWholeFile(std::string_view path, const std::vector<std::uint8_t>&
   {
     FileHandle file(std::fopen(temporary.c_str(), "wb"));
     if (!file) return FileError::WriteError;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     if (std::fflush(file.get()) != 0 || ::fsync(::fileno(file.get())) != 0 || !written) {
       file.reset();
       std::remove(temporary.c_str());
