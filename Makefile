@@ -2,7 +2,7 @@
 # `make test SANITIZE=1` builds and tests with AddressSanitizer and UBSan in build-asan/.
 
 PACKAGES := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev \
-            libbenchmark-dev libfmt-dev nlohmann-json3-dev
+            libbenchmark-dev libfmt-dev nlohmann-json3-dev qt6-base-dev fonts-dejavu-core
 
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-asan

@@ -1,0 +1,193 @@
+#include "platform/forms_qt.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace platform::forms {
+namespace {
+
+QString toQt(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::unique_ptr<QWidget> createWidget(Control& control, QWidget* parent) {
+  switch (control.kind()) {
+    case ControlKind::Button: {
+      auto button = std::make_unique<QPushButton>(parent);
+      QObject::connect(button.get(), &QPushButton::clicked, [&control] { control.click(); });
+      return button;
+    }
+    case ControlKind::Label: {
+      auto label = std::make_unique<QLabel>(parent);
+      label->setWordWrap(true);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::Memo: {
+      auto memo = std::make_unique<QPlainTextEdit>(parent);
+      memo->setReadOnly(true);
+      memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+      memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+      return memo;
+    }
+    case ControlKind::Bevel: {
+      auto bevel = std::make_unique<QFrame>(parent);
+      bevel->setFrameShape(QFrame::Box);
+      bevel->setFrameShadow(QFrame::Sunken);
+      return bevel;
+    }
+  }
+  return nullptr;
+}
+
+void showState(const Control& control, QWidget* widget) {
+  widget->setEnabled(control.enabled());
+  widget->setVisible(control.visible());
+  if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    button->setText(toQt(control.text()));
+    button->setDefault(control.isDefault());
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(toQt(control.text()));
+  } else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {
+    if (memo->toPlainText() != toQt(control.text())) memo->setPlainText(toQt(control.text()));
+  }
+}
+
+QMessageBox::Icon iconFor(unsigned flags) {
+  switch (flags & MB_ICON_MASK) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+// Lives as long as its caller; QMessageBox deletes its buttons with itself.
+void prepareMessageBox(QMessageBox& box, const std::string& text, const std::string& caption, unsigned flags) {
+  box.setIcon(iconFor(flags));
+  box.setWindowTitle(toQt(caption));
+  box.setText(toQt(text));
+  if ((flags & MB_BUTTON_MASK) == MB_YESNO)
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  else
+    box.setStandardButtons(QMessageBox::Ok);
+}
+
+}  // namespace
+
+// Children are declared after the dialog so they go first: a deleted child leaves its parent.
+struct QtFrontEnd::Window {
+  std::unique_ptr<QDialog> dialog;
+  std::map<const Control*, std::unique_ptr<QWidget>> widgets;
+  std::map<const Timer*, std::unique_ptr<QTimer>> timers;
+};
+
+QtFrontEnd::QtFrontEnd() = default;
+
+QtFrontEnd::~QtFrontEnd() {
+  for (auto& [form, window] : windows_) const_cast<Form*>(form)->setObserver(nullptr);
+}
+
+QtFrontEnd::Window& QtFrontEnd::windowFor(Form& form) {
+  auto found = windows_.find(&form);
+  if (found != windows_.end()) return *found->second;
+  auto window = std::make_unique<Window>();
+  window->dialog = std::make_unique<QDialog>(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  QDialog& dialog = *window->dialog;
+  dialog.setObjectName(toQt(form.name()));
+  dialog.setWindowTitle(toQt(form.caption()));
+  dialog.setFixedSize(form.width(), form.height());
+  for (const auto& control : form.controls()) {
+    std::unique_ptr<QWidget> widget = createWidget(*control, &dialog);
+    widget->setObjectName(toQt(control->name()));
+    Rect r = control->bounds();
+    widget->setGeometry(r.left, r.top, r.width, r.height);
+    showState(*control, widget.get());
+    window->widgets[control.get()] = std::move(widget);
+  }
+  for (const auto& timer : form.timers()) {
+    auto qtTimer = std::make_unique<QTimer>(&dialog);
+    qtTimer->setObjectName(toQt(timer->name()));
+    QObject::connect(qtTimer.get(), &QTimer::timeout, [t = timer.get()] { t->fire(); });
+    window->timers[timer.get()] = std::move(qtTimer);
+  }
+  form.setObserver(this);
+  Window& added = *windows_.emplace(&form, std::move(window)).first->second;
+  for (const auto& timer : form.timers()) timerChanged(*timer);
+  return added;
+}
+
+void QtFrontEnd::controlChanged(const Control& control) {
+  auto window = windows_.find(&control.form());
+  if (window == windows_.end()) return;
+  auto widget = window->second->widgets.find(&control);
+  if (widget != window->second->widgets.end()) showState(control, widget->second.get());
+}
+
+void QtFrontEnd::timerChanged(const Timer& timer) {
+  auto window = windows_.find(&timer.form());
+  if (window == windows_.end()) return;
+  auto qtTimer = window->second->timers.find(&timer);
+  if (qtTimer == window->second->timers.end()) return;
+  qtTimer->second->setInterval(static_cast<int>(timer.interval()));
+  if (timer.enabled() && timer.form().visible()) qtTimer->second->start();
+  else qtTimer->second->stop();
+}
+
+void QtFrontEnd::formChanged(const Form& form) {
+  auto window = windows_.find(&form);
+  if (window == windows_.end()) return;
+  QDialog& dialog = *window->second->dialog;
+  dialog.setWindowTitle(toQt(form.caption()));
+  if (form.modalResult() != mrNone && dialog.isVisible()) dialog.done(form.modalResult());
+  for (auto& [timer, qtTimer] : window->second->timers) timerChanged(*timer);
+}
+
+int QtFrontEnd::showModal(Form& form) {
+  Window& window = windowFor(form);
+  form.markShown();
+  if (form.modalResult() == mrNone) window.dialog->exec();
+  if (form.modalResult() == mrNone) form.setModalResult(mrCancel);  // closed by the window manager
+  return form.modalResult();
+}
+
+void QtFrontEnd::hide(Form& form) {
+  auto window = windows_.find(&form);
+  if (window != windows_.end()) window->second->dialog->hide();
+}
+
+void QtFrontEnd::forget(Form& form) {
+  form.setObserver(nullptr);
+  windows_.erase(&form);
+}
+
+int QtFrontEnd::messageBox(const std::string& text, const std::string& caption, unsigned flags) {
+  QMessageBox box;
+  prepareMessageBox(box, text, caption, flags);
+  int pressed = box.exec();
+  if (pressed == QMessageBox::Yes) return IDYES;
+  if (pressed == QMessageBox::No) return IDNO;
+  return IDOK;
+}
+
+QImage QtFrontEnd::render(Form& form) {
+  Window& window = windowFor(form);
+  return window.dialog->grab().toImage();
+}
+
+QImage QtFrontEnd::renderMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+  QMessageBox box;
+  prepareMessageBox(box, text, caption, flags);
+  box.adjustSize();
+  return box.grab().toImage();
+}
+
+}  // namespace platform::forms
