@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "platform/scratch_folder.h"
 #include "quillon/firmware/firmware_image.h"
 #include "quillon/gui/logging.h"
 #include "sim/fixtures/firmware_builder.h"
@@ -20,21 +21,19 @@ constexpr int kFiles = 1000;
 // 1000 files of 64 KiB each: the revision is read from the first 32 KiB.
 class Folder {
  public:
-  Folder() : path_(fs::temp_directory_path() / ("quillon_bench_" + std::to_string(::getpid()))) {
-    fs::create_directories(path_);
+  Folder() {
     sim::FirmwareSpec spec;
     spec.model = "VC1608A";
     spec.size = 0x10000;
     spec.idOffset = 0x7000;
     auto bytes = sim::buildFirmware(spec);
     for (int i = 0; i < kFiles; ++i)
-      platform::writeWholeFile((path_ / ("FW" + std::to_string(i) + ".CVT")).native(), bytes);
+      platform::writeWholeFile(scratch_.file("FW" + std::to_string(i) + ".CVT"), bytes);
   }
-  ~Folder() { fs::remove_all(path_); }
-  std::string path() const { return path_.native(); }
+  std::string path() const { return scratch_.path().native(); }
 
  private:
-  fs::path path_;
+  platform::ScratchFolder scratch_{"quillon_bench"};
 };
 
 void ListFolderOf1000(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/scratch_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,18 +15,12 @@ namespace fs = std::filesystem;
 
 class TempFolder : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("files_test_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string path(const std::string& name) const { return (folder_ / name).native(); }
+  std::string path(const std::string& name) const { return scratch_.file(name); }
   void write(const std::string& name, const std::string& content) const {
     std::ofstream(path(name), std::ios::binary) << content;
   }
-  fs::path folder_;
+  platform::ScratchFolder scratch_{"files_test"};
+  const fs::path& folder_ = scratch_.path();
 };
 
 TEST(WildcardMatch, BehavesAsWindowsFileSearch) {

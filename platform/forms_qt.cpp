@@ -1,8 +1,8 @@
 #include "platform/forms_qt.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFrame>
-#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
@@ -178,16 +178,37 @@ int QtFrontEnd::messageBox(const std::string& text, const std::string& caption, 
   return IDOK;
 }
 
-QImage QtFrontEnd::render(Form& form) {
+bool QtFrontEnd::renderPng(Form& form, const std::string& path) {
   Window& window = windowFor(form);
-  return window.dialog->grab().toImage();
+  return window.dialog->grab().save(toQt(path), "PNG");
 }
 
-QImage QtFrontEnd::renderMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
+bool QtFrontEnd::renderMessageBoxPng(const std::string& text, const std::string& caption, unsigned flags,
+                                     const std::string& path) {
   QMessageBox box;
   prepareMessageBox(box, text, caption, flags);
   box.adjustSize();
-  return box.grab().toImage();
+  return box.grab().save(toQt(path), "PNG");
+}
+
+namespace {
+
+// QApplication keeps references to these for its whole life.
+int applicationArgc = 1;
+char applicationName[] = "quillon";
+char* applicationArgv[] = {applicationName, nullptr};
+
+}  // namespace
+
+QtApplication::QtApplication(bool offscreen) {
+  if (offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
+  app_ = std::make_unique<QApplication>(applicationArgc, applicationArgv);
+}
+
+QtApplication::~QtApplication() = default;
+
+bool QtApplication::displayAvailable() {
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 }  // namespace platform::forms

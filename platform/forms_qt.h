@@ -9,12 +9,22 @@
 
 #include "platform/forms.h"
 
-class QDialog;
-class QImage;
-class QTimer;
-class QWidget;
+class QApplication;
 
 namespace platform::forms {
+
+// The Qt application a Qt front end needs; `offscreen` renders without a display.
+class QtApplication {
+ public:
+  explicit QtApplication(bool offscreen);
+  ~QtApplication();
+  QtApplication(const QtApplication&) = delete;
+  QtApplication& operator=(const QtApplication&) = delete;
+  static bool displayAvailable();
+
+ private:
+  std::unique_ptr<QApplication> app_;
+};
 
 class QtFrontEnd final : public FrontEnd, private FormObserver {
  public:
@@ -26,9 +36,11 @@ class QtFrontEnd final : public FrontEnd, private FormObserver {
   int messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   void forget(Form& form) override;
 
-  // Pictures of a form and of a message box as they would appear, without showing them.
-  QImage render(Form& form);
-  static QImage renderMessageBox(const std::string& text, const std::string& caption, unsigned flags);
+  // Pictures of a form and of a message box as they would appear, written as PNG files
+  // without showing anything; false when the file cannot be written.
+  bool renderPng(Form& form, const std::string& path);
+  static bool renderMessageBoxPng(const std::string& text, const std::string& caption, unsigned flags,
+                                  const std::string& path);
 
  private:
   struct Window;

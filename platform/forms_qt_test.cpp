@@ -1,6 +1,11 @@
 #include "platform/forms_qt.h"
 
+#include "platform/scratch_folder.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <QApplication>
 #include <QDialog>
@@ -14,13 +19,9 @@ namespace {
 // One application for all tests, on the offscreen platform: no display needed.
 class QtForms : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "forms_qt_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
+  static void SetUpTestSuite() { static QtApplication app(true); }
+  std::string picturePath() const { return scratch_.file("picture.png"); }
+  platform::ScratchFolder scratch_{"forms_qt_test"};
   QtForms() {
     Control& ok = form_.add(ControlKind::Button, "ButOk", {10, 60, 75, 25});
     ok.setText("&Ok");
@@ -42,7 +43,8 @@ TEST_F(QtForms, AClickOnTheWidgetEndsTheModalLoopWithTheControlsResult) {
 }
 
 TEST_F(QtForms, WidgetsCarryTheControlNamesAndFollowTheModel) {
-  QImage picture = qt_.render(form_);
+  ASSERT_TRUE(qt_.renderPng(form_, picturePath()));
+  QImage picture(QString::fromStdString(picturePath()));
   EXPECT_EQ(picture.width(), 300);
   EXPECT_EQ(picture.height(), 100);
   QDialog* dialog = nullptr;
@@ -58,7 +60,8 @@ TEST_F(QtForms, WidgetsCarryTheControlNamesAndFollowTheModel) {
 }
 
 TEST_F(QtForms, MessageBoxPicturesAreRendered) {
-  QImage picture = QtFrontEnd::renderMessageBox("No drive selected", "Error", MB_OK | MB_ICONERROR);
+  ASSERT_TRUE(QtFrontEnd::renderMessageBoxPng("No drive selected", "Error", MB_OK | MB_ICONERROR, picturePath()));
+  QImage picture(QString::fromStdString(picturePath()));
   EXPECT_GT(picture.width(), 100);
   EXPECT_GT(picture.height(), 50);
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/files.h"
+#include "platform/scratch_folder.h"
 #include "quillon/firmware/model_table.h"
 #include "quillon/gui/logging.h"
 #include "sim/fixtures/firmware_builder.h"
@@ -26,23 +27,15 @@ const std::string kM22 = model(22);  // drive type 22: flashed by another progra
 
 class FirmwareFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("fw_test_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   std::string write(const Bytes& bytes, const std::string& name = "f.cvt") const {
-    std::string path = (folder_ / name).native();
+    std::string path = scratch_.file(name);
     EXPECT_EQ(platform::writeWholeFile(path, bytes), platform::FileError::None);
     return path;
   }
   std::string write(const sim::FirmwareSpec& spec) const { return write(sim::buildFirmware(spec)); }
 
-  fs::path folder_;
+  platform::ScratchFolder scratch_{"firmware_test"};
+  const fs::path& folder_ = scratch_.path();
   LogCapture log_;
 };
 

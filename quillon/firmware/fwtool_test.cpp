@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/files.h"
+#include "platform/scratch_folder.h"
 #include "quillon/firmware/model_table.h"
 
 namespace quillon {
@@ -29,15 +30,7 @@ ToolRun run(std::vector<std::string> args) {
 
 class FirmwareTool : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("fwtool_test_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string path(const std::string& name) const { return (folder_ / name).native(); }
+  std::string path(const std::string& name) const { return folder_.file(name); }
 
   std::string make(const std::string& name, std::vector<std::string> options) {
     std::vector<std::string> args = {"make", "-o", path(name)};
@@ -53,7 +46,7 @@ class FirmwareTool : public ::testing::Test {
     return nlohmann::json::parse(result.out);
   }
 
-  fs::path folder_;
+  platform::ScratchFolder folder_{"fwtool_test"};
   const std::string m6_{kModelIdentifiers[5]};
 };
 

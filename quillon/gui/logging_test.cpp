@@ -9,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/scratch_folder.h"
 
 namespace quillon {
 namespace {
@@ -33,17 +34,12 @@ class StatusLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = platform::currentFolder().value();
-    folder_ = fs::temp_directory_path() / ("log_test_" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
     ASSERT_TRUE(platform::setCurrentFolder(folder_.native()));
     console_ = std::tmpfile();
   }
   void TearDown() override {
     std::fclose(console_);
     platform::setCurrentFolder(previous_);
-    fs::permissions(folder_, fs::perms::owner_all);
-    fs::remove_all(folder_);
   }
   std::string console() const {
     std::fflush(console_);
@@ -57,7 +53,8 @@ class StatusLogTest : public ::testing::Test {
   platform::VirtualClock clock_{{13, 7, 5, 480}};
   platform::ScopedClock useClock_{clock_};
   std::string previous_;
-  fs::path folder_;
+  platform::ScratchFolder scratch_{"log_test"};
+  const fs::path& folder_ = scratch_.path();
   std::FILE* console_ = nullptr;
 };
 
