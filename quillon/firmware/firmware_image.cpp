@@ -1,6 +1,7 @@
 #include "quillon/firmware/firmware_image.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -53,6 +54,24 @@ ResultCode checkLength(int driveType, int firmwarePart, std::uint64_t length, st
   if (fileSize != length + kDataOffset + 2u * checksums) return refuse("CheckFW: Invalid FW: invalid FW file size");
   if (blockSize == 0) return refuse("CheckFW: Invalid FW: block size 0");
   if (length % blockSize != 0) return refuse("CheckFW: Invalid FW: size is not an even number of blocks");
+  return kSuccess;
+}
+
+// A prefix read that could not open the file, or got fewer bytes than it needs.
+ResultCode checkPrefix(const platform::FileBytes& file, std::size_t needed, const std::string& path, LogLevel level) {
+  auto log = [&](const char* format) {
+    char text[kLogLineSize];
+    std::snprintf(text, sizeof text, format, path.c_str());
+    programLog().write(level, text);
+  };
+  if (file.error == platform::FileError::PathTooLong || file.error == platform::FileError::NotFound) {
+    log("FWI: Error opening firmware file <%s>");
+    return kFwFileNotFound;
+  }
+  if (file.error != platform::FileError::None || file.bytes.size() < needed) {
+    log("FWI: Error reading firmware file <%s>");
+    return kFwReadError;
+  }
   return kSuccess;
 }
 
@@ -117,14 +136,7 @@ ResultCode LoadFW(FirmwareImage& image, const std::string& path, std::uint32_t& 
 ResultCode GetFWDriveType(const std::string& path, int& driveType) {
   driveType = 0;
   platform::FileBytes file = platform::readPrefix(path, kHeaderSize);
-  if (file.error == platform::FileError::PathTooLong || file.error == platform::FileError::NotFound) {
-    LogError("FWI: Error opening firmware file <%s>", path.c_str());
-    return kFwFileNotFound;
-  }
-  if (file.error != platform::FileError::None || file.bytes.size() < kHeaderSize) {
-    LogError("FWI: Error reading firmware file <%s>", path.c_str());
-    return kFwReadError;
-  }
+  if (ResultCode failed = checkPrefix(file, kHeaderSize, path, LogLevel::Error); failed != kSuccess) return failed;
   HeaderFields header = readHeader(file.bytes);
   if (!header.formA && !header.formB) {
     LogError("Illegal firmware file <%s>, header : %s", path.c_str(), header.text.c_str());
@@ -143,14 +155,7 @@ ResultCode GetFWRevision(const std::string& path, std::string& revision) {
     LogFatal("FWI: Error allocating memory");
     return kFwMemoryError;
   }
-  if (file.error == platform::FileError::PathTooLong || file.error == platform::FileError::NotFound) {
-    LogWarn("FWI: Error opening firmware file <%s>", path.c_str());
-    return kFwFileNotFound;
-  }
-  if (file.error != platform::FileError::None || file.bytes.size() < kRevisionWindow) {
-    LogWarn("FWI: Error reading firmware file <%s>", path.c_str());
-    return kFwReadError;
-  }
+  if (ResultCode failed = checkPrefix(file, kRevisionWindow, path, LogLevel::Warn); failed != kSuccess) return failed;
   auto found = revisionAfter(file.bytes, "VORANTE");
   if (!found) found = revisionAfter(file.bytes, "IDE-CD");
   if (!found) {
