@@ -44,6 +44,7 @@ run: build
 bench: build
 	@$(BUILD_DIR)/bin/bench-firmware-checksum
 	@$(BUILD_DIR)/bin/bench-firmware-folder
+	@$(BUILD_DIR)/bin/bench-parlex
 
 clean:
 	@rm -rf build build-asan

@@ -33,6 +33,7 @@ inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LONG ERROR_CANTWRITE = 1013;
+inline constexpr LONG ERROR_KEY_DELETED = 1018;  // the handle's key was deleted meanwhile
 
 inline constexpr DWORD REG_NONE = 0;
 inline constexpr DWORD REG_SZ = 1;
@@ -100,9 +101,12 @@ class Hive {
   std::string toText() const;                       // REGEDIT4, keys sorted
 
   struct Key {
+    struct Value {
+      std::string name;  // as first written; "" is the default value
+      RegValue value;
+    };
     std::string name;  // as first written
-    std::map<std::string, RegValue> values;  // by lower-case name
-    std::map<std::string, std::string> valueNames;  // lower-case name -> name as written
+    std::vector<Value> values;  // in the order first set, which is the order RegEnumValue gives
     std::map<std::string, Key> subkeys;  // by lower-case name
   };
   Key& root(HKEY predefined);  // throws std::invalid_argument for other handles
@@ -110,8 +114,18 @@ class Hive {
   bool changed();
 
  private:
+  // A handle names its key by path, so a handle to a deleted key can be told from a live one.
+  struct OpenKey {
+    HKEY root = 0;
+    std::vector<std::string> path;  // lower-case names below the root
+    REGSAM access = 0;
+    bool deleted = false;
+  };
+  friend struct HiveAccess;  // the Win32 calls, which keep their handle table here
+
   std::map<HKEY, Key> roots_;
   std::optional<std::string> path_;
+  std::map<HKEY, OpenKey> handles_;
 };
 
 Hive& activeHive();

@@ -51,7 +51,8 @@ std::vector<FirmwareFile> parseFirmwareSet(const json& description) {
   std::vector<FirmwareFile> files;
   std::set<std::string> names;
   for (std::size_t i = 0; i < description.size(); ++i) {
-    std::string at = "/" + std::to_string(i);
+    // Built by append: at -O3 GCC 12 wrongly reports "/" + std::string as overlapping (-Wrestrict).
+    std::string at = std::string("/").append(std::to_string(i));
     files.push_back(parseEntry(description[i], at));
     if (!names.insert(files.back().name).second) throw DescriptionError(at + "/file: duplicate name");
   }
