@@ -13,27 +13,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32.h"
+
 namespace platform {
 
-using LONG = std::int32_t;
-using DWORD = std::uint32_t;
-using BYTE = std::uint8_t;
 using REGSAM = std::uint32_t;
 using HKEY = std::uintptr_t;
 
 inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001;
 inline constexpr HKEY HKEY_LOCAL_MACHINE = 0x80000002;
 inline constexpr HKEY HKEY_DYN_DATA = 0x80000006;
-
-inline constexpr LONG ERROR_SUCCESS = 0;
-inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
-inline constexpr LONG ERROR_ACCESS_DENIED = 5;
-inline constexpr LONG ERROR_INVALID_HANDLE = 6;
-inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
-inline constexpr LONG ERROR_MORE_DATA = 234;
-inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
-inline constexpr LONG ERROR_CANTWRITE = 1013;
-inline constexpr LONG ERROR_KEY_DELETED = 1018;  // the handle's key was deleted meanwhile
 
 inline constexpr DWORD REG_NONE = 0;
 inline constexpr DWORD REG_SZ = 1;

@@ -57,7 +57,7 @@ class DriveTest : public ::testing::Test {
     return outcome.status == platform::kStatusGood ? kNoSense : senseOf(outcome);
   }
   // Lets a disc spin up and takes the power-on attention, as a host does before its work.
-  void settle(EmulatedDrive& drive) {
+  void makeReady(EmulatedDrive& drive) {
     clock_.advance(kBecomingReadyMs);
     std::vector<std::uint8_t> sense(platform::kSenseSize);
     send(drive, requestSenseCdb(platform::kSenseSize), platform::DataDirection::In, sense);

@@ -45,8 +45,6 @@ void EmulatedDrive::setIdentity(Identity identity) {
   identity_ = std::move(identity);
 }
 
-Readiness EmulatedDrive::readiness() const { return mechanism_.readiness(); }
-
 ScsiOutcome EmulatedDrive::good() {
   lastSense_.reset();
   return {};

@@ -27,13 +27,14 @@ class EmulatedDrive {
 
   platform::ScsiOutcome execute(const platform::ScsiCommand& command);
 
+  // Both raise 06/29/00 for the next command and drop the removal lock and the last sense;
+  // a power-on also spins a disc up anew, while after a reset it keeps turning.
   void powerOn();
   void reset();
 
   const Identity& identity() const;
   // After an update the drive reports its new revision; throws as the constructor does.
   void setIdentity(Identity identity);
-  Readiness readiness() const;
 
   // For personalities: GOOD, clearing the last sense.
   platform::ScsiOutcome good();

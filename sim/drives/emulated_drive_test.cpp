@@ -84,14 +84,16 @@ TEST_F(DriveTest, TurReportsTheMechanismAsARealDriveDoes) {
     clock_.advance(c.waitMs);
     std::vector<std::uint8_t> sense(18);
     send(drive, requestSenseCdb(18), DataDirection::In, sense);
-    if (c.eject) EXPECT_EQ(send(drive, startStopCdb(kEject)).status, kStatusGood);
+    if (c.eject) {
+      EXPECT_EQ(send(drive, startStopCdb(kEject)).status, kStatusGood);
+    }
     auto outcome = send(drive, testUnitReadyCdb());
     EXPECT_EQ(outcome.status == kStatusGood ? kNoSense : senseOf(outcome), c.expected);
   }
 }
 
 TEST_F(DriveTest, ReloadingSpinsTheDiscUpAndReportsTheChangeOnce) {
-  settle(drive_);
+  makeReady(drive_);
   ASSERT_EQ(send(startStopCdb(kEject)).status, kStatusGood);
   EXPECT_EQ(tur(), kNoMediumTrayOpen);
   ASSERT_EQ(send(startStopCdb(kLoad)).status, kStatusGood);
@@ -102,7 +104,7 @@ TEST_F(DriveTest, ReloadingSpinsTheDiscUpAndReportsTheChangeOnce) {
 }
 
 TEST_F(DriveTest, EjectIsRefusedWhilePreventedAndTheTrayStays) {
-  settle(drive_);
+  makeReady(drive_);
   ASSERT_EQ(send(preventCdb(true)).status, kStatusGood);
   auto refused = send(startStopCdb(kEject));
   EXPECT_EQ(refused.status, kStatusCheckCondition);
@@ -114,7 +116,7 @@ TEST_F(DriveTest, EjectIsRefusedWhilePreventedAndTheTrayStays) {
 }
 
 TEST_F(DriveTest, StartStopWithoutLoadEjectOrWithAPowerConditionLeavesTheTray) {
-  settle(drive_);
+  makeReady(drive_);
   for (std::uint8_t flags : {0x00, 0x01, 0x12, 0x13}) {
     SCOPED_TRACE(int(flags));
     EXPECT_EQ(send(startStopCdb(flags)).status, kStatusGood);
@@ -131,7 +133,7 @@ TEST_F(DriveTest, PowerOnAttentionGoesOnceToTheFirstCommandThatIsNotInquiryOrReq
 }
 
 TEST_F(DriveTest, ResetRaisesTheAttentionAgainAndDropsTheRemovalLock) {
-  settle(drive_);
+  makeReady(drive_);
   ASSERT_EQ(send(preventCdb(true)).status, kStatusGood);
   drive_.reset();
   EXPECT_EQ(senseOf(send(startStopCdb(kEject))), kPowerOnOrReset);
@@ -139,7 +141,7 @@ TEST_F(DriveTest, ResetRaisesTheAttentionAgainAndDropsTheRemovalLock) {
 }
 
 TEST_F(DriveTest, PowerOnSpinsTheDiscUpAgain) {
-  settle(drive_);
+  makeReady(drive_);
   drive_.powerOn();
   EXPECT_EQ(tur(), kPowerOnOrReset);
   EXPECT_EQ(tur(), kBecomingReady);
@@ -157,7 +159,7 @@ class RequestSense : public DriveTest {
 };
 
 TEST_F(RequestSense, ReturnsTheSenseOfTheLastCheckConditionOnceInFixedFormat) {
-  settle(drive_);
+  makeReady(drive_);
   auto failed = send({0x28, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   ASSERT_EQ(failed.status, kStatusCheckCondition);
   auto data = fetch(18);
@@ -172,7 +174,7 @@ TEST_F(RequestSense, ReturnsTheSenseOfTheLastCheckConditionOnceInFixedFormat) {
 }
 
 TEST_F(RequestSense, AGoodCommandClearsTheLastSense) {
-  settle(drive_);
+  makeReady(drive_);
   send({0x28, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   ASSERT_EQ(tur(), kNoSense);
   EXPECT_EQ(fetch(18)[2], sense_key::kNoSense);
@@ -187,7 +189,7 @@ TEST_F(RequestSense, ReportsAPendingAttentionAndClearsIt) {
 }
 
 TEST_F(RequestSense, PendingSenseGoesFirstAndTheAttentionWaits) {
-  settle(drive_);
+  makeReady(drive_);
   send(startStopCdb(kEject));
   send(startStopCdb(kLoad));
   ASSERT_EQ(tur(), kBecomingReady);
@@ -198,7 +200,7 @@ TEST_F(RequestSense, PendingSenseGoesFirstAndTheAttentionWaits) {
 }
 
 TEST_F(DriveTest, AcceptsTheCommandsAsTheProgramsBuildThem) {
-  settle(drive_);
+  makeReady(drive_);
   std::vector<std::uint8_t> data(56);
   Cdb turTwelve{0x00, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(send(turTwelve).status, kStatusGood);
@@ -229,7 +231,7 @@ TEST_F(DriveTest, RefusesMalformedCommandsAndWritesNothing) {
       {"TUR with data in", testUnitReadyCdb(), DataDirection::In, kInvalidFieldInCdb},
       {"REQUEST SENSE descriptor format", {0x03, 0x01, 0, 0, 18, 0}, DataDirection::In, kInvalidFieldInCdb},
   };
-  settle(drive_);
+  makeReady(drive_);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::uint8_t> data(56, kGuard);

@@ -11,13 +11,13 @@
 namespace sim {
 
 struct Faults {
-  bool mediumPresent = false;           // a disc in the closed tray from power-on
-  std::uint32_t busyCommands = 0;       // answered with BUSY status
-  std::uint32_t notReadyCommands = 0;   // answered with 02/04/01
+  bool mediumPresent = false;               // a disc in the closed tray from power-on
+  std::uint32_t busyCommands = 0;           // answered with BUSY status
+  std::uint32_t notReadyCommands = 0;       // answered with 02/04/01
   std::uint32_t unitAttentionCommands = 0;  // answered with 06/28/00
-  std::uint32_t timeoutCommands = 0;    // never answered
+  std::uint32_t timeoutCommands = 0;        // never answered
   // Numbered from 1 in the order the drive receives them; this one and all later time out.
-  std::optional<std::uint64_t> timeoutFromCommand;
+  std::optional<std::uint64_t> timeoutFromCommand = std::nullopt;
 };
 
 class FaultPlan {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include "sim/drives/drive_test_support.h"
 
@@ -16,7 +17,7 @@ using platform::kStatusCheckCondition;
 using platform::kStatusGood;
 
 // A maker's command 0xDF (12 bytes): sub-command 1 reads four bytes, 2 commits an update that
-// changes the revision, anything else is refused.
+// changes the revision, anything else is refused. It claims INQUIRY too, which the core keeps.
 class TinyPersonality final : public Personality {
  public:
   bool handles(std::uint8_t opcode) const override { return opcode == 0xDF || opcode == 0x12; }
@@ -40,7 +41,7 @@ class TinyPersonality final : public Personality {
 
 class PersonalityTest : public DriveTest {
  protected:
-  PersonalityTest() { settle(drive); }
+  PersonalityTest() { makeReady(drive); }
   EmulatedDrive drive{testIdentity(), Faults{.mediumPresent = true}, std::make_unique<TinyPersonality>()};
 };
 

@@ -11,16 +11,11 @@
 namespace sim {
 
 struct Sense {
-  constexpr Sense() = default;
-  constexpr Sense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq,
-                  std::optional<std::uint32_t> information = std::nullopt)
-      : key(key), asc(asc), ascq(ascq), information(information) {}
-
   std::uint8_t key = 0;
   std::uint8_t asc = 0;
   std::uint8_t ascq = 0;
   // The INFORMATION field (e.g. the block at fault); sets the VALID bit when present.
-  std::optional<std::uint32_t> information;
+  std::optional<std::uint32_t> information = std::nullopt;
   friend bool operator==(const Sense&, const Sense&) = default;
 };
 
