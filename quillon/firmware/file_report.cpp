@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "parlex/Lngstring.h"
 #include "quillon/firmware/checksum.h"
 #include "quillon/firmware/firmware_image.h"
 #include "quillon/firmware/model_table.h"
@@ -11,17 +12,6 @@
 
 namespace quillon {
 namespace {
-
-// The English catalogue texts of the results these operations raise.
-std::optional<std::string> catalogueText(ResultCode code) {
-  switch (code) {
-    case kFwFileNotFound: return "FWI: Firmware file not found.";
-    case kFwReadError: return "FWI: Firmware file read error.";
-    case kFwMemoryError: return "FWI: Memory Allocation Error.";
-    case kFwIllegalFile: return "FWI: Illegal Firmware File.";
-    default: return std::nullopt;
-  }
-}
 
 // Reads what the file holds, whatever CheckFW thinks of it, and never past its end.
 void describeBytes(std::span<const std::uint8_t> bytes, bool twoChecksums, FileReport& report) {
@@ -70,7 +60,7 @@ FileReport examineFile(const std::string& path, std::uint32_t blockSize, int fir
     }
   }
   report.reason = firstExplanation(log.entries(), loadStart);
-  report.message = report.valid() ? "OK" : catalogueText(report.result).value_or(report.reason);
+  report.message = report.valid() ? "OK" : TlngString().String(static_cast<std::int32_t>(report.result));
   for (const auto& entry : log.entries()) report.log.push_back(std::string(levelLabel(entry.level)) + entry.text);
   return report;
 }

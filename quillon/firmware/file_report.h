@@ -25,7 +25,7 @@ struct FileReport {
   std::optional<std::uint16_t> linear, rotated;
   std::optional<std::uint16_t> storedLinear, storedRotated;
   ResultCode result = kSuccess;
-  std::string message;  // catalogue text, or the log line that explains the failure
+  std::string message;  // the catalogue's text for the result
   std::string reason;   // the log line that explains the failure, if any
   std::vector<std::string> log;
 
