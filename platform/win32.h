@@ -12,6 +12,10 @@ using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using UINT = std::uint32_t;
 using HANDLE = std::uintptr_t;
+using UCHAR = std::uint8_t;
+using USHORT = std::uint16_t;
+using ULONG = std::uint32_t;
+using ULONG_PTR = std::uintptr_t;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
