@@ -9,7 +9,10 @@
 
 #include "platform/files.h"
 #include "quillon/firmware/file_report.h"
+#include "parlex/Lngstring.h"
 #include "quillon/firmware/model_table.h"
+#include "quillon/gui/logging.h"
+#include "quillon/kernel/oem_file.h"
 #include "sim/fixtures/firmware_builder.h"
 
 namespace quillon {
@@ -19,7 +22,8 @@ constexpr const char* kUsage =
     "usage: quillon-fw models\n"
     "       quillon-fw info [--part N] [--block N] [--json] FILE...\n"
     "       quillon-fw make --model ID [--form A|B] [--ext] [--revision RRRR] [--size S]\n"
-    "                       [--fill random|HEX] [--bad-linear] [--bad-rotated] -o FILE\n";
+    "                       [--fill random|HEX] [--bad-linear] [--bad-rotated] -o FILE\n"
+    "       quillon-fw oem [--json] FILE\n";
 
 constexpr int kExitOk = 0;
 constexpr int kExitInvalid = 1;
@@ -173,6 +177,41 @@ int makeCommand(const std::vector<std::string>& args, std::ostream& out, std::os
   return kExitOk;
 }
 
+nlohmann::json oemJson(std::size_t index, const OemRecord& record) {
+  return {{"index", index},          {"text", record.text},
+          {"vendor", record.vendor}, {"product", record.product},
+          {"skew", record.skew},     {"revisionPattern", record.revisionPattern},
+          {"driveType", record.driveType}};
+}
+
+int oemCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Arguments in(args);
+  bool json = false;
+  std::string file;
+  while (!in.done()) {
+    const std::string& arg = in.take();
+    if (arg == "--json") json = true;
+    else if (arg.starts_with("--") || !file.empty()) throw UsageError{"oem takes one file and --json"};
+    else file = arg;
+  }
+  if (file.empty()) throw UsageError{"oem needs a file"};
+  LogCapture log;
+  OemReader reader;
+  ResultCode result = reader.LoadOemFrom(file);
+  const auto& records = reader.list();
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const OemRecord& r = records[i];
+    if (json)
+      out << oemJson(i, r).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    else
+      fmt::print(out, "{:>3}  {:<21}  {:<17}  {:<17}  {:<3}  {:<5}  {}\n", i, r.text, r.vendor, r.product, r.skew,
+                 r.revisionPattern, r.driveType);
+  }
+  if (result == kOemLoaded) return kExitOk;
+  fmt::print(err, "quillon-fw: {}: 0x{:08X} {}\n", file, result, TlngString().String(static_cast<std::int32_t>(result)));
+  return kExitInvalid;
+}
+
 }  // namespace
 
 int runFirmwareTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -182,6 +221,7 @@ int runFirmwareTool(const std::vector<std::string>& args, std::ostream& out, std
     if (command == "models" && args.size() == 1) return listModels(out);
     if (command == "info") return infoCommand(args, out);
     if (command == "make") return makeCommand(args, out, err);
+    if (command == "oem") return oemCommand(args, out, err);
     throw UsageError{"unknown command " + command};
   } catch (const UsageError& error) {
     fmt::print(err, "quillon-fw: {}\n{}", error.message, kUsage);

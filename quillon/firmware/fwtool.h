@@ -4,6 +4,7 @@
 //   quillon-fw info [--part N] [--block N] [--json] FILE...
 //   quillon-fw make --model ID [--form A|B] [--ext] [--revision RRRR] [--size S]
 //                   [--fill PATTERN] [--bad-linear] [--bad-rotated] -o FILE
+//   quillon-fw oem [--json] FILE
 
 #include <iosfwd>
 #include <string>

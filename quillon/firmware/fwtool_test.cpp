@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/scratch_folder.h"
 #include "quillon/firmware/model_table.h"
+#include "sim/fixtures/oem_builder.h"
 
 namespace quillon {
 namespace {
@@ -128,6 +129,26 @@ TEST_F(FirmwareTool, OneLinePerFileAndStatusOneWhenAnyIsInvalid) {
   EXPECT_EQ(run({"info", good}).status, 0);
 }
 
+TEST_F(FirmwareTool, OemPrintsTheUnscrambledRecords) {
+  sim::OemEntry record;
+  record.text = "Logo.bmp";
+  record.vendor = "VORANTE";
+  record.product = m6_;
+  record.driveType = 6;
+  sim::OemEntry corrupt = record;
+  corrupt.length = 80;
+  std::string file = path("Quillon.oem");
+  ASSERT_EQ(platform::writeWholeFile(file, sim::buildOemFile(sim::keyFromSeed(5), {record, corrupt})),
+            platform::FileError::None);
+  ToolRun result = run({"oem", "--json", file});
+  EXPECT_EQ(result.status, 1) << "the corrupt second record";
+  nlohmann::json first = nlohmann::json::parse(result.out);
+  EXPECT_EQ(first["product"], m6_);
+  EXPECT_EQ(first["driveType"], 6);
+  EXPECT_NE(result.err.find("CIM: OEM file corrupt."), std::string::npos);
+  EXPECT_EQ(run({"oem", path("missing.oem")}).status, 1);
+}
+
 TEST_F(FirmwareTool, BadUsageExitsWithTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {},
@@ -139,6 +160,8 @@ TEST_F(FirmwareTool, BadUsageExitsWithTwo) {
       {"make", "--model", "SHORT", "-o", path("x")},
       {"make", "--model", m6_, "--form", "C", "-o", path("x")},
       {"make", "--model", m6_, "--fill", "xyz", "-o", path("x")},
+      {"oem"},
+      {"oem", "a", "b"},
   };
   for (const auto& args : cases) {
     ToolRun result = run(args);
