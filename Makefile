@@ -45,6 +45,7 @@ bench: build
 	@$(BUILD_DIR)/bin/bench-firmware-checksum
 	@$(BUILD_DIR)/bin/bench-firmware-folder
 	@$(BUILD_DIR)/bin/bench-parlex
+	@$(BUILD_DIR)/bin/bench-scsi-surfaces
 
 clean:
 	@rm -rf build build-asan

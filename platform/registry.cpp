@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/host.h"
 
 namespace platform {
 
@@ -46,6 +47,8 @@ constexpr REGSAM kGenericRead = 0x80000000;
 constexpr REGSAM kGenericWrite = 0x40000000;
 constexpr REGSAM kGenericAll = 0x10000000;
 constexpr REGSAM kMaximumAllowed = 0x02000000;
+// Every right that changes a key: set value, create subkey, create link, delete, write DAC, write owner.
+constexpr REGSAM kWriteRights = 0xD0026;
 
 constexpr std::uint64_t kMaxHiveBytes = 64ull << 20;
 constexpr std::size_t kHexLineWidth = 80;  // as REGEDIT wraps long hex lists
@@ -362,9 +365,14 @@ REGSAM effectiveAccess(REGSAM requested) {
   return access;
 }
 
+// Only an administrator may change HKEY_LOCAL_MACHINE; the programs test for one that way.
+bool machineWriteDenied(HKEY root, REGSAM access) {
+  return root == HKEY_LOCAL_MACHINE && (effectiveAccess(access) & kWriteRights) && !host().isAdministrator();
+}
+
 struct Opened {
   LONG status = ERROR_SUCCESS;
-  OpenKey handle;  // for a root, a full-access handle with an empty path
+  OpenKey handle;  // for a root, a handle with an empty path and all the access the user has
   Key* key = nullptr;
 };
 
@@ -372,7 +380,7 @@ Opened opened(HKEY handle, REGSAM needed) {
   Hive& hive = activeHive();
   Opened result;
   if (isRoot(handle)) {
-    result.handle = {handle, {}, KEY_ALL_ACCESS, false};
+    result.handle = {handle, {}, machineWriteDenied(handle, KEY_ALL_ACCESS) ? KEY_READ : KEY_ALL_ACCESS, false};
     result.key = &hive.root(handle);
   } else if (const OpenKey* open = HiveAccess::find(hive, handle)) {
     result.handle = *open;
@@ -507,6 +515,7 @@ LONG RegOpenKeyEx(HKEY parent, const char* subKey, DWORD, REGSAM access, HKEY* r
   if (base.status != ERROR_SUCCESS) return base.status;
   std::optional<std::vector<std::string>> names = splitSubKey(subKey);
   if (!names) return ERROR_INVALID_PARAMETER;
+  if (machineWriteDenied(base.handle.root, access)) return ERROR_ACCESS_DENIED;
   if (names->empty() && isRoot(parent)) {
     *result = parent;
     return ERROR_SUCCESS;
@@ -524,6 +533,7 @@ LONG RegCreateKeyEx(HKEY parent, const char* subKey, REGSAM access, HKEY* result
   if (base.status != ERROR_SUCCESS) return base.status;
   std::optional<std::vector<std::string>> names = splitSubKey(subKey);
   if (!names) return ERROR_INVALID_PARAMETER;
+  if (machineWriteDenied(base.handle.root, access)) return ERROR_ACCESS_DENIED;
   DWORD how = REG_OPENED_EXISTING_KEY;
   if (names->empty() && isRoot(parent)) {
     *result = parent;
@@ -606,6 +616,7 @@ LONG RegDeleteKey(HKEY parent, const char* subKey) {
   if (!names) return ERROR_INVALID_PARAMETER;
   std::vector<std::string> path = below(base.handle, *names);
   if (path.empty()) return ERROR_ACCESS_DENIED;  // a root key is never deleted
+  if (machineWriteDenied(base.handle.root, KEY_ALL_ACCESS)) return ERROR_ACCESS_DENIED;
   Key* owner = descend(&activeHive().root(base.handle.root), {path.begin(), path.end() - 1});
   Key* target = descend(owner, {path.back()});
   if (!target) return ERROR_FILE_NOT_FOUND;

@@ -9,6 +9,8 @@
 #include <iterator>
 #include <string>
 
+#include "platform/test_host.h"
+
 namespace platform {
 namespace {
 
@@ -188,6 +190,34 @@ TEST(RegistryAccess, EachCallNeedsTheAccessItsKeyWasOpenedWith) {
     ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Acl", 0, c.access, key.out()), ERROR_SUCCESS);
     EXPECT_EQ(c.call(key.get()), c.expected) << c.what;
   }
+}
+
+// That is how the programs tell an administrator: only one may change the machine's keys.
+TEST(RegistryAccess, AUserWhoIsNoAdministratorCannotChangeTheMachine) {
+  Hive hive = Hive::fromText("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Sub]\n\"V\"=dword:00000001\n");
+  ScopedHive use(hive);
+  testing::FakeHost user;
+  user.administrator = false;
+  ScopedHost scoped(user);
+  for (REGSAM access : {KEY_ALL_ACCESS, KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_WRITE, REGSAM{0x40000000}, REGSAM{0x10000}}) {
+    ScopedKey key;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Software", 0, access, key.out()), ERROR_ACCESS_DENIED) << access;
+    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "Software", access, key.out(), nullptr), ERROR_ACCESS_DENIED) << access;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, nullptr, 0, access, key.out()), ERROR_ACCESS_DENIED) << access;
+  }
+  ScopedKey software;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, software.out()), ERROR_SUCCESS);
+  ScopedKey key;
+  EXPECT_EQ(RegOpenKeyEx(software.get(), "Sub", 0, KEY_SET_VALUE, key.out()), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegCreateKeyEx(software.get(), "New", KEY_READ, key.out(), nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "New", KEY_READ, key.out(), nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(setDword(HKEY_LOCAL_MACHINE, "V", 2), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKey(HKEY_LOCAL_MACHINE, "Software\\Sub"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegOpenKeyEx(software.get(), "Sub", 0, KEY_READ, key.out()), ERROR_SUCCESS) << "reading stays allowed";
+  EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Software\\Mine", KEY_ALL_ACCESS, key.out(), nullptr), ERROR_SUCCESS);
+
+  user.administrator = true;
+  EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Software", 0, KEY_ALL_ACCESS, key.out()), ERROR_SUCCESS);
 }
 
 TEST_F(Registry, UnknownAndClosedHandlesAreInvalid) {
