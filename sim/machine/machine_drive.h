@@ -1,0 +1,37 @@
+#pragma once
+// One drive of a running machine: an emulated drive brought to the state the machine's last
+// program left it in, with the machine's faults applied in front of it.
+//
+// A process builds its drives afresh, and an emulated drive takes its faults and its tray
+// only from power-on. So the faults are applied here, where what is left of them can be kept,
+// the tray and the lock are followed from the commands that move them, and a new process
+// brings the drive back to them with the same commands before any program command arrives.
+
+#include <memory>
+#include <optional>
+
+#include "platform/scsi_bus.h"
+#include "sim/drives/emulated_drive.h"
+#include "sim/machine/drive_state.h"
+
+namespace sim {
+
+class MachineDrive {
+ public:
+  // The power-on attention is taken, as Windows takes it at boot, so the programs' first
+  // command finds a settled drive.
+  MachineDrive(const DriveState& state, std::unique_ptr<Personality> personality);
+
+  platform::ScsiOutcome execute(const platform::ScsiCommand& command);
+  DriveState state() const;
+
+ private:
+  std::optional<platform::ScsiOutcome> injectedFault(const platform::ScsiCommand& command);
+  bool takeTimeout();
+  void follow(const platform::ScsiCommand& command, const platform::ScsiOutcome& outcome);
+
+  EmulatedDrive core_;
+  DriveState state_;
+};
+
+}  // namespace sim

@@ -1,0 +1,21 @@
+#pragma once
+// Running one of the suite's programs inside a machine, as `simpc run` does: in a child
+// process whose current folder is the machine's files folder and whose QUILLON_MACHINE names
+// the machine, so the program's host() attaches it. A restart the program asks Windows for
+// reboots the machine once the program has ended.
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "sim/machine/machine_folder.h"
+
+namespace sim::simpc {
+
+// The program's exit status (128 + the signal when one ended it). Throws MachineError for a
+// machine the program cannot run on, or a program that cannot be started.
+int runProgram(const MachineFolder& folder, const std::filesystem::path& program,
+               const std::vector<std::string>& arguments, std::ostream& out);
+
+}  // namespace sim::simpc
