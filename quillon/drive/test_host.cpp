@@ -29,8 +29,8 @@ void TestBus::addAdapter(int number, std::string identifier, int maxTargets) {
 }
 
 sim::EmulatedDrive& TestBus::addDrive(ScsiAddress address, std::optional<char> letter, sim::Identity identity,
-                                      sim::Faults faults) {
-  auto drive = std::make_unique<sim::EmulatedDrive>(std::move(identity), faults);
+                                      sim::Faults faults, std::unique_ptr<sim::Personality> personality) {
+  auto drive = std::make_unique<sim::EmulatedDrive>(std::move(identity), faults, std::move(personality));
   sim::EmulatedDrive& added = *drive;
   devices_.push_back({address, letter, 5, std::move(drive)});
   return added;

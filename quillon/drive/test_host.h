@@ -29,7 +29,7 @@ class TestBus final : public platform::ScsiBus {
 
   void addAdapter(int number, std::string identifier, int maxTargets = 8);
   sim::EmulatedDrive& addDrive(platform::ScsiAddress address, std::optional<char> letter, sim::Identity identity,
-                               sim::Faults faults = {});
+                               sim::Faults faults = {}, std::unique_ptr<sim::Personality> personality = nullptr);
   // A hard disk: it answers INQUIRY as a direct-access device and every other command GOOD.
   void addDisk(platform::ScsiAddress address, char letter);
 
