@@ -38,6 +38,8 @@ StatusLog::~StatusLog() = default;
 
 LogSink* StatusLog::setSink(LogSink* sink) { return std::exchange(sink_, sink); }
 
+LogSink* StatusLog::setObserver(LogSink* observer) { return std::exchange(observer_, observer); }
+
 void StatusLog::open() {
   auto folder = platform::currentFolder();
   auto path = folder ? platform::joinPath(*folder, kLogFileName) : std::nullopt;
@@ -59,13 +61,16 @@ void StatusLog::write(LogLevel level, std::string_view text) {
   char line[kLogLineSize];
   std::snprintf(line, sizeof line, "%s %.*s%.*s", stamp, static_cast<int>(label.size()), label.data(),
                 static_cast<int>(std::min(text.size(), kLogLineSize)), text.data());
+  if (observer_) observer_->entry(level, text, line);
   if (sink_) {
     sink_->entry(level, text, line);
     return;
   }
   if (!file_) open();
-  std::fprintf(console_, "%s\n", line);
-  std::fflush(console_);
+  if (console_) {
+    std::fprintf(console_, "%s\n", line);
+    std::fflush(console_);
+  }
   if (file_) {
     std::fprintf(file_.get(), "%s\n", line);
     std::fflush(file_.get());

@@ -35,6 +35,10 @@ class StatusLog {
   void write(LogLevel level, std::string_view text);
   void close();
   LogSink* setSink(LogSink* sink);  // returns the previous sink
+  // Sees every entry as well, wherever it goes (progress displays); returns the previous one.
+  LogSink* setObserver(LogSink* observer);
+  // Null: the file only, for programs whose standard output is their own.
+  void setConsole(std::FILE* console) { console_ = console; }
 
  private:
   void open();
@@ -45,6 +49,7 @@ class StatusLog {
   std::unique_ptr<std::FILE, FileCloser> file_;
   std::FILE* console_;
   LogSink* sink_ = nullptr;
+  LogSink* observer_ = nullptr;
 };
 
 // The program-wide log that the Log routines write to.

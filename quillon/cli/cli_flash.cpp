@@ -1,0 +1,175 @@
+#include "quillon/cli/cli_flash.h"
+
+#include <fmt/ostream.h>
+
+#include <filesystem>
+#include <istream>
+
+#include "platform/clock.h"
+#include "quillon/cli/cli_listing.h"
+#include "quillon/cli/drive_check.h"
+#include "quillon/cli/flash_progress.h"
+#include "quillon/kernel/drive_families.h"
+#include "quillon/kernel/matching.h"
+
+namespace quillon::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr ResultCode kDiscInDrive = 0x02000042;
+constexpr std::uint32_t kFirstMediumWaitMs = 5000;
+constexpr std::uint32_t kTrayMediumWaitMs = 2000;
+constexpr std::uint32_t kRetryMs = 100;
+
+struct Plan {
+  const DriveRecord* drive = nullptr;
+  std::string path;
+  std::string revision;  // the file's
+  bool combined = false;
+};
+
+std::string text(std::span<const char> field) { return std::string(fieldText(field)); }
+
+std::string describe(const DriveRecord& record) {
+  return fmt::format("drive {} ({}: {} {} {})", record.driveIndex, record.driveLetter, text(record.vendor),
+                     text(record.product), text(record.revision));
+}
+
+// A disc in the drive stops the update; a drive that is not ready counts as empty.
+ResultCode waitNoMedium(Kernel& kernel, int drive, std::uint32_t limitMs) {
+  platform::Clock& clock = platform::clock();
+  std::uint32_t start = clock.tickCount();
+  for (;;) {
+    bool medium = false;
+    ResultCode result = kernel.TestMedia(drive, medium);
+    if (result == kSuccess) return medium ? kDiscInDrive : kSuccess;
+    if (clock.tickCount() - start > limitMs) return result;
+    clock.sleep(kRetryMs);
+  }
+}
+
+// The file must be one the firmware page would offer for the drive.
+std::optional<std::string> listedRevision(Kernel& kernel, int drive, const fs::path& file, ResultCode& result) {
+  int count = 0;
+  std::vector<FirmwareEntry> table;
+  fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(firmwareFolder(std::nullopt));
+  result = kernel.GetFWTable(drive, folder.native(), count, table);
+  for (const FirmwareEntry& entry : table)
+    if (fieldText(entry.fileName) == file.filename().native()) return text(entry.revision);
+  return std::nullopt;
+}
+
+int refuseDrive(const Io& io, const DriveRecord& record) {
+  if (!record.supported)
+    return failWith(io, describe(record) + " is not supported by the OEM file of this folder; nothing was written");
+  auto handOff = handOffFor(record.driveType, fieldText(record.product));
+  return failWith(io, fmt::format("{} (drive type {}) is updated by {}; run {} instead; nothing was written",
+                                  describe(record), record.driveType, handOff->program, handOff->program));
+}
+
+std::optional<Plan> makePlan(Session& session, const Request& request, const Io& io, int& status) {
+  if (request.drive >= static_cast<int>(session.drives().size())) {
+    status = failWith(io, fmt::format("there is no drive {}; `quillon-cli drives` lists them", request.drive), 2);
+    return std::nullopt;
+  }
+  const DriveRecord& record = session.drives()[static_cast<std::size_t>(request.drive)];
+  if (!record.supported || handOffFor(record.driveType, fieldText(record.product))) {
+    status = refuseDrive(io, record);
+    return std::nullopt;
+  }
+  ResultCode listed = kSuccess;
+  std::optional<std::string> revision = listedRevision(session.kernel(), request.drive, request.file, listed);
+  if (!revision) {
+    status = listed != kSuccess ? failWith(io, listed)
+                                : failWith(io, fmt::format("{} does not fit {}: its drive type or revision is not "
+                                                           "allowed (`quillon-cli firmware --drive {}` lists the "
+                                                           "files that fit); nothing was written",
+                                                           request.file, describe(record), request.drive));
+    return std::nullopt;
+  }
+  int type = record.driveType;
+  return Plan{&record, request.file, *revision, type == 14 || type == 25 || type == 30};
+}
+
+bool confirmed(const Plan& plan, const Request& request, const Io& io, int& status) {
+  if (request.yes) return true;
+  if (!io.interactive) {
+    status = failWith(io, "standard input is not a terminal: add --yes to flash without a question", 2);
+    return false;
+  }
+  fmt::print(io.out, "Update {} with {} (revision {})?\nDo not switch the PC off until it is done. [y/N] ",
+             describe(*plan.drive), plan.path, plan.revision);
+  io.out.flush();
+  std::string answer;
+  std::getline(io.in, answer);
+  if (answer == "y" || answer == "Y" || answer == "yes") return true;
+  status = failWith(io, "not confirmed; nothing was written", 1);
+  return false;
+}
+
+// The wizard's steps before the progress page: interface, no disc, lock and open tray.
+ResultCode prepareDrive(Kernel& kernel, int drive) {
+  kernel.SelectInterface(drive);
+  if (ResultCode empty = waitNoMedium(kernel, drive, kFirstMediumWaitMs); empty != kSuccess) return empty;
+  if (ResultCode empty = waitNoMedium(kernel, drive, kTrayMediumWaitMs); empty != kSuccess) return empty;
+  return kernel.OpenTray(drive);
+}
+
+int expectedBlocks(const std::string& path) {
+  std::error_code error;
+  auto size = fs::file_size(path, error);
+  return error ? 1 : static_cast<int>(size / kFlashBlockSize);
+}
+
+nlohmann::json outcomeJson(const Plan& plan, ResultCode result, const std::optional<std::string>& after) {
+  return {{"drive", plan.drive->driveIndex},
+          {"file", plan.path},
+          {"fileRevision", plan.revision},
+          {"revisionBefore", text(plan.drive->revision)},
+          {"revisionAfter", after ? nlohmann::json(*after) : nlohmann::json(nullptr)},
+          {"result", result},
+          {"success", result == kSuccess && after == plan.revision}};
+}
+
+int runFlash(Session& session, const Plan& plan, const Request& request, const Io& io) {
+  Kernel& kernel = session.kernel();
+  int drive = plan.drive->driveIndex;
+  ResultCode result = prepareDrive(kernel, drive);
+  std::optional<std::string> after;
+  bool ready = false;
+  {
+    FlashProgress progress(io.out, io.interactive && !request.json, expectedBlocks(plan.path));
+    if (result == kSuccess)
+      result = plan.combined ? kernel.FlashCombiFirmware(drive, plan.path, false)
+                             : kernel.FlashFirmware(drive, plan.path, false);
+    if (result == kSuccess) {
+      std::uint32_t expected = programmingTimeMs(plan.drive->driveType);
+      ready = waitUntilReady(session.transport(), drive + 1, 2 * expected,
+                             [&](std::uint32_t waited) { progress.programming(waited, expected); });
+      after = reportedRevision(session.transport(), drive + 1);
+    }
+  }
+  if (request.json) io.out << outcomeJson(plan, result, after).dump(2) << '\n';
+  if (result != kSuccess) return failWith(io, result);
+  if (!ready)
+    return failWith(io, describe(*plan.drive) + " did not finish programming in time; do not switch the PC off, "
+                                                "wait a few minutes, then run `quillon-cli drives` to see its revision");
+  if (after != plan.revision)
+    return failWith(io, fmt::format("the drive reports revision {} instead of {}: the update is not confirmed",
+                                    after.value_or("(no answer)"), plan.revision));
+  if (!request.json) fmt::print(io.out, "Drive {} now reports revision {}.\n", drive, *after);
+  return 0;
+}
+
+}  // namespace
+
+int flashDrive(Session& session, const Request& request, const Io& io) {
+  if (session.listResult() != kSuccess) return failWith(io, session.listResult());
+  int status = 0;
+  std::optional<Plan> plan = makePlan(session, request, io, status);
+  if (!plan || !confirmed(*plan, request, io, status)) return status;
+  return runFlash(session, *plan, request, io);
+}
+
+}  // namespace quillon::cli
