@@ -2,6 +2,7 @@
 // A machine's set of firmware files, described in JSON and made with the firmware builder,
 // so that no machine carries opaque binaries in the repository.
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,7 +15,9 @@ namespace sim {
 
 struct FirmwareFile {
   std::string name;
-  FirmwareSpec spec;
+  FirmwareSpec spec;                       // a combined file's CD-R/RW part, a dual file's first half
+  std::optional<FirmwareSpec> dvdPart;     // "dvd": a combined file
+  std::optional<FirmwareSpec> secondHalf;  // "second": a dual file
 };
 
 // Thrown for a description that cannot be used; the message names the JSON path at fault.

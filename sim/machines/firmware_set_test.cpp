@@ -20,6 +20,17 @@ TEST(FirmwareSet, ReadsEveryOptionOfAnEntry) {
   EXPECT_EQ(spec.fill, (std::vector<std::uint8_t>{0x00, 0xFF}));
 }
 
+TEST(FirmwareSet, CombinedAndDualFilesHaveTheirSecondPartWrittenAfterTheFirst) {
+  auto files = parseFirmwareSet(json::parse(R"([
+      {"file": "c.CVT", "model": "VC1608A", "revision": "1.20", "dvd": {"model": "VC1608A", "revision": "1.21"}},
+      {"file": "d.CVT", "model": "VR1204A", "revision": "2.20", "second": {"model": "VR1204A", "revision": "2.21"}}])"));
+  ASSERT_EQ(files.size(), 2u);
+  ASSERT_TRUE(files[0].dvdPart && files[1].secondHalf);
+  EXPECT_EQ(files[0].dvdPart->revision, "1.21");
+  EXPECT_EQ(files[1].secondHalf->revision, "2.21");
+  EXPECT_FALSE(files[0].secondHalf || files[1].dvdPart);
+}
+
 TEST(FirmwareSet, FaultsNameTheirJsonPath) {
   const std::pair<const char*, const char*> cases[] = {
       {R"({})", "/: expected an array"},
@@ -28,6 +39,10 @@ TEST(FirmwareSet, FaultsNameTheirJsonPath) {
       {R"([{"file": "a", "model": 7}])", "/0/model: wrong type"},
       {R"([{"file": "a", "model": "VR1204A", "size": -1}])", "/0/size: wrong type"},
       {R"([{"file": "a", "model": "VR1204A"}, {"file": "a", "model": "VR1204A"}])", "/1/file: duplicate name"},
+      {R"([{"file": "a", "model": "VC1608A", "dvd": {"model": "VC1608A", "file": "b"}}])", "/0/dvd/file: unknown key"},
+      {R"([{"file": "a", "model": "VC1608A", "dvd": {}}])", "/0/dvd/model: missing"},
+      {R"([{"file": "a", "model": "VR1204A", "dvd": {"model": "X"}, "second": {"model": "X"}}])",
+       "/0: a file is combined"},
   };
   for (const auto& [text, message] : cases) {
     try {
