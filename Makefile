@@ -46,6 +46,7 @@ bench: build
 	@$(BUILD_DIR)/bin/bench-firmware-folder
 	@$(BUILD_DIR)/bin/bench-parlex
 	@$(BUILD_DIR)/bin/bench-scsi-surfaces
+	@$(BUILD_DIR)/bin/bench-scan
 
 clean:
 	@rm -rf build build-asan

@@ -7,22 +7,46 @@ namespace {
 
 using Words = std::vector<std::string>;
 
+bool isInterface(const std::string& word) { return word == "aspi" || word == "spti" || word == "default"; }
+
+std::optional<int> traceLevel(const std::string& word) {
+  if (word.size() != 1 || word[0] < '0' || word[0] > '3') return std::nullopt;
+  return word[0] - '0';
+}
+
+// The options of `scan` that take a value, with the word after them (none at the end).
+void takeScanOption(const std::string& option, const std::string* value, Invocation& invocation,
+                    std::string& error) {
+  if (option == "--interface") {
+    if (value && isInterface(*value))
+      invocation.interface = *value;
+    else
+      error = "--interface takes aspi, spti or default";
+    return;
+  }
+  invocation.traceLevel = value ? traceLevel(*value) : std::nullopt;
+  if (!invocation.traceLevel) error = "--trace takes a level from 0 to 3";
+}
+
 // The words of a command other than `run`: folder and options in any order.
 bool parseOptions(const Words& words, Invocation& invocation, std::string& error) {
-  for (std::size_t i = 0; i < words.size(); ++i) {
+  const bool scan = invocation.command == "scan";
+  for (std::size_t i = 0; i < words.size() && error.empty(); ++i) {
     const std::string& word = words[i];
-    if (word == "--json" && invocation.command == "show") {
+    if (word == "--json" && (invocation.command == "show" || scan)) {
       invocation.json = true;
     } else if (word == "--from" && invocation.command == "new" && i + 1 < words.size()) {
       invocation.from = words[++i];
+    } else if ((word == "--interface" || word == "--trace") && scan) {
+      takeScanOption(word, i + 1 < words.size() ? &words[++i] : nullptr, invocation, error);
     } else if (word.starts_with("-") || invocation.folder) {
       error = "unexpected " + word;
-      return false;
     } else {
       invocation.folder = word;
     }
   }
-  if (invocation.command == "new" && !invocation.folder) error = "new needs the folder to make the machine in";
+  if (error.empty() && invocation.command == "new" && !invocation.folder)
+    error = "new needs the folder to make the machine in";
   return error.empty();
 }
 
@@ -48,6 +72,7 @@ const char kUsage[] =
     "       simpc reset [DIR]\n"
     "       simpc show [DIR] [--json]\n"
     "       simpc run [DIR] PROGRAM [ARGS...]\n"
+    "       simpc scan [DIR] [--interface aspi|spti|default] [--trace 0-3] [--json]\n"
     "Without DIR: the built-in default machine, made on first use in the user's state folder.\n";
 
 std::optional<Invocation> parseArguments(const Words& arguments, std::string& error) {
@@ -62,7 +87,8 @@ std::optional<Invocation> parseArguments(const Words& arguments, std::string& er
   bool parsed = false;
   if (invocation.command == "run") {
     parsed = parseRun(words, invocation, error);
-  } else if (invocation.command == "new" || invocation.command == "reset" || invocation.command == "show") {
+  } else if (invocation.command == "new" || invocation.command == "reset" || invocation.command == "show" ||
+             invocation.command == "scan") {
     parsed = parseOptions(words, invocation, error);
   } else {
     error = "unknown command " + invocation.command;

@@ -12,6 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr char kScanProgram[] = "quillon-scan";
+
 bool emptyOrAbsent(const fs::path& path) {
   std::error_code error;
   return !fs::exists(path, error) || (fs::is_directory(path, error) && fs::is_empty(path, error));
@@ -36,9 +38,21 @@ int makeNew(const Invocation& invocation, const Places& places, std::ostream& ou
   return 0;
 }
 
-int dispatch(const Invocation& invocation, const Places& places, std::ostream& out) {
+// quillon-scan takes the same options as `simpc scan`.
+int scan(const Invocation& invocation, const MachineFolder& folder, const Places& places, std::ostream& notes) {
+  std::vector<std::string> arguments;
+  if (invocation.interface) arguments.insert(arguments.end(), {"--interface", *invocation.interface});
+  if (invocation.traceLevel) arguments.insert(arguments.end(), {"--trace", std::to_string(*invocation.traceLevel)});
+  if (invocation.json) arguments.emplace_back("--json");
+  return runProgram(folder, programPath(places, kScanProgram), arguments, notes, StatusLine::OnFailure);
+}
+
+int dispatch(const Invocation& invocation, const Places& places, std::ostream& out, std::ostream& err) {
   if (invocation.command == "new") return makeNew(invocation, places, out);
-  MachineFolder folder = machineFolder(invocation, places, out);
+  // JSON on standard output is read by programs: simpc's own notes go to standard error.
+  std::ostream& notes = invocation.json ? err : out;
+  MachineFolder folder = machineFolder(invocation, places, notes);
+  if (invocation.command == "scan") return scan(invocation, folder, places, notes);
   if (invocation.command == "reset") {
     resetMachine(folder);
     fmt::print(out, "simpc: the machine in {} is as freshly made\n", folder.root().native());
@@ -59,7 +73,7 @@ int dispatch(const Invocation& invocation, const Places& places, std::ostream& o
 
 int runCommand(const Invocation& invocation, const Places& places, std::ostream& out, std::ostream& err) {
   try {
-    return dispatch(invocation, places, out);
+    return dispatch(invocation, places, out, err);
   } catch (const std::exception& error) {
     out.flush();
     fmt::print(err, "simpc: {}\n", error.what());

@@ -66,10 +66,17 @@ void carryOutRestart(const MachineFolder& folder, std::ostream& out, const std::
   fmt::print(out, "simpc: {} asked Windows to restart (flags 0x{:X}); the machine has rebooted\n", who, *flags);
 }
 
+void reportEnd(const std::string& name, int status, StatusLine statusLine, std::ostream& out) {
+  if (!WIFEXITED(status))
+    fmt::print(out, "simpc: {} was ended by signal {} ({})\n", name, WTERMSIG(status), ::strsignal(WTERMSIG(status)));
+  else if (WEXITSTATUS(status) != 0 || statusLine == StatusLine::Always)
+    fmt::print(out, "simpc: {} exited with status {}\n", name, WEXITSTATUS(status));
+}
+
 }  // namespace
 
 int runProgram(const MachineFolder& folder, const fs::path& program, const std::vector<std::string>& arguments,
-               std::ostream& out) {
+               std::ostream& out, StatusLine statusLine) {
   checkRunnable(folder);
   if (::access(program.c_str(), X_OK) != 0)
     throw MachineError(fmt::format("{}: no such program, or not executable", program.native()));
@@ -79,19 +86,17 @@ int runProgram(const MachineFolder& folder, const fs::path& program, const std::
   std::vector<std::string> environment = environmentFor(folder);
   std::vector<char*> argv = pointers(words);
   std::vector<char*> envp = pointers(environment);
+  // The program writes to the same terminal: what simpc has written so far comes first.
   out.flush();
+  std::fflush(nullptr);
   pid_t child = ::fork();
   if (child < 0) throw MachineError(std::string("cannot start a process: ") + std::strerror(errno));
   if (child == 0) becomeProgram(folder, program, argv.data(), envp.data());
   int status = waitFor(child);
   std::string name = program.filename().native();
-  int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  if (WIFEXITED(status))
-    fmt::print(out, "simpc: {} exited with status {}\n", name, exitStatus);
-  else
-    fmt::print(out, "simpc: {} was ended by signal {} ({})\n", name, WTERMSIG(status), ::strsignal(WTERMSIG(status)));
+  reportEnd(name, status, statusLine, out);
   carryOutRestart(folder, out, name);
-  return exitStatus;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace sim::simpc

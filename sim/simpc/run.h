@@ -13,9 +13,14 @@
 
 namespace sim::simpc {
 
+// Whether `out` gets a line for a program that exited with status 0; an end by any other
+// status or by a signal is always told.
+enum class StatusLine { Always, OnFailure };
+
 // The program's exit status (128 + the signal when one ended it). Throws MachineError for a
 // machine the program cannot run on, or a program that cannot be started.
 int runProgram(const MachineFolder& folder, const std::filesystem::path& program,
-               const std::vector<std::string>& arguments, std::ostream& out);
+               const std::vector<std::string>& arguments, std::ostream& out,
+               StatusLine statusLine = StatusLine::Always);
 
 }  // namespace sim::simpc
