@@ -1,5 +1,7 @@
 #include "sim/drives/faults.h"
 
+#include <utility>
+
 namespace sim {
 namespace {
 
@@ -11,15 +13,17 @@ bool take(std::uint32_t& count) {
 
 }  // namespace
 
+platform::ScsiOutcome timedOut() {
+  platform::ScsiOutcome outcome;
+  outcome.kind = platform::ScsiOutcome::Kind::Timeout;
+  return outcome;
+}
+
 FaultPlan::FaultPlan(const Faults& faults) : left_(faults) {}
 
 std::optional<platform::ScsiOutcome> FaultPlan::intercept(std::uint64_t commandNumber) {
   bool late = left_.timeoutFromCommand && commandNumber >= *left_.timeoutFromCommand;
-  if (late || take(left_.timeoutCommands)) {
-    platform::ScsiOutcome outcome;
-    outcome.kind = platform::ScsiOutcome::Kind::Timeout;
-    return outcome;
-  }
+  if (left_.stoppedAnswering || late || take(left_.timeoutCommands)) return timedOut();
   if (take(left_.busyCommands)) {
     platform::ScsiOutcome outcome;
     outcome.status = platform::kStatusBusy;
@@ -37,5 +41,29 @@ std::optional<Sense> FaultPlan::takeNotReady() {
   if (!take(left_.notReadyCommands)) return std::nullopt;
   return kBecomingReady;
 }
+
+FirmwareFaultPlan::FirmwareFaultPlan(std::shared_ptr<Faults> faults) : faults_(std::move(faults)) {}
+
+FirmwareFaultPlan::BlockFate FirmwareFaultPlan::takeBlock(std::uint32_t block) {
+  Faults& left = *faults_;
+  if (left.timeoutFromBlock && block >= *left.timeoutFromBlock) {
+    left.timeoutFromBlock.reset();
+    left.stoppedAnswering = true;
+    return BlockFate::Hung;
+  }
+  if (left.failingBlock != block) return BlockFate::Received;
+  if (!left.failingBlockAlways) left.failingBlock.reset();
+  return BlockFate::Failed;
+}
+
+void FirmwareFaultPlan::takeReadBack(std::uint64_t offset, std::span<std::uint8_t> data) {
+  Faults& left = *faults_;
+  if (!left.corruptReadBackAt || *left.corruptReadBackAt < offset || *left.corruptReadBackAt - offset >= data.size())
+    return;
+  data[*left.corruptReadBackAt - offset] ^= 0xFF;
+  if (!left.corruptReadBackAlways) left.corruptReadBackAt.reset();
+}
+
+bool FirmwareFaultPlan::stoppedAnswering() const { return faults_->stoppedAnswering; }
 
 }  // namespace sim

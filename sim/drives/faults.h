@@ -3,7 +3,9 @@
 // tried without a misbehaving drive at hand. Each count is used up one command at a time.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 
 #include "platform/scsi_bus.h"
 #include "sim/drives/sense.h"
@@ -18,6 +20,17 @@ struct Faults {
   std::uint32_t timeoutCommands = 0;        // never answered
   // Numbered from 1 in the order the drive receives them; this one and all later time out.
   std::optional<std::uint64_t> timeoutFromCommand = std::nullopt;
+  bool stoppedAnswering = false;  // no command is answered any more, as by a drive that hung
+
+  // The firmware download, which a maker's personality applies. Blocks are numbered from 1 by
+  // their place in the firmware: WRITE BUFFER offset / length + 1, vendor block byte + 1.
+  std::optional<std::uint32_t> failingBlock = std::nullopt;  // answered with CHECK CONDITION once,
+  bool failingBlockAlways = false;                           // or every time it is sent
+  // READ BUFFER answers the download buffer's byte at this offset changed, once or every time.
+  std::optional<std::uint32_t> corruptReadBackAt = std::nullopt;
+  bool corruptReadBackAlways = false;
+  // The drive hangs when this block arrives: that command and every later one time out.
+  std::optional<std::uint32_t> timeoutFromBlock = std::nullopt;
 };
 
 class FaultPlan {
@@ -34,5 +47,24 @@ class FaultPlan {
  private:
   Faults left_;
 };
+
+// The firmware download's faults, used up as the blocks arrive. They are shared with whoever
+// keeps what is left of a drive's faults (a machine keeps them from one program to the next).
+class FirmwareFaultPlan {
+ public:
+  enum class BlockFate { Received, Failed, Hung };
+
+  explicit FirmwareFaultPlan(std::shared_ptr<Faults> faults);
+
+  BlockFate takeBlock(std::uint32_t block);
+  // Changes the corrupt byte when it lies in the `data` read back from `offset`.
+  void takeReadBack(std::uint64_t offset, std::span<std::uint8_t> data);
+  bool stoppedAnswering() const;
+
+ private:
+  std::shared_ptr<Faults> faults_;
+};
+
+platform::ScsiOutcome timedOut();
 
 }  // namespace sim

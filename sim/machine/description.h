@@ -15,9 +15,17 @@
 //                 "identifier": "atapi",    optional, as Windows names it to ASPI
 //                 "targets": 8 | 16}],      SCSI only; IDE channels have 2, parallel ports 1
 //   "devices": [{"adapter": 0, "target": 0, "lun": 0, "letter": "D" | null,
-//                "deviceType": 5, "model": "mmc",
+//                "deviceType": 5, "model": "mmc" | "vorante",
 //                "vendor": "...", "product": "...", "revision": "...", "vendorSpecific": "...",
-//                "flash": "FILE.CVT" | "blank", "faults": {...}}],
+//                "flash": "FILE.CVT" | "blank", "faults": {...},
+//                the maker's own drives ("vorante") only, all optional:
+//                "driveType": 16,           default: the type of the model identifier
+//                                           the product begins with
+//                "skew": "A7",              what ReadSkew reads, up to 4 characters
+//                "eftim": "01",             what ReadEFTIM reads, up to 4 ASCII characters;
+//                                           "\u0005..." selects a dual file's second half
+//                "factorySetting": 0}],     the byte behind the diagnostics mode at
+//                                           power-on, 0-255
 //   "firmware": [...] | "firmware.json"     the firmware set of the files folder, or the
 //                                           name of its description beside machine.json
 // }
@@ -33,6 +41,7 @@
 #include "platform/scsi_bus.h"
 #include "sim/drives/faults.h"
 #include "sim/drives/identity.h"
+#include "sim/drives/vorante/setup.h"
 #include "sim/machine/json_fields.h"
 #include "sim/machines/firmware_set.h"
 
@@ -61,6 +70,7 @@ struct DeviceDescription {
   Identity identity;
   std::string flash = kBlankFlash;  // a file of the firmware set, or blank (all 0xFF)
   Faults faults;
+  std::optional<vorante::DriveSetup> vorante;  // for the maker's own drives
 };
 
 struct MachineDescription {

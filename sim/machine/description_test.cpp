@@ -67,6 +67,23 @@ TEST(MachineDescription, ReadsEveryFieldAndFillsTheDefaults) {
   EXPECT_EQ(machine.firmware, "firmware.json");
 }
 
+TEST(MachineDescription, TheMakersDrivesTakeTheirTypeFromTheProductUnlessNamed) {
+  json document = baseMachine();
+  document["devices"][0]["model"] = "vorante";
+  document["devices"][1].update({{"model", "vorante"}, {"driveType", 8}, {"skew", "B3"}, {"eftim", "\u0005"},
+                                 {"factorySetting", 0x5C}});
+  MachineDescription machine = parseMachine(document);
+  ASSERT_TRUE(machine.devices[0].vorante);
+  EXPECT_EQ(machine.devices[0].vorante->driveType, 6) << "VR1204A";
+  EXPECT_EQ(machine.devices[0].vorante->skew, "A7");
+  const vorante::DriveSetup& named = *machine.devices[1].vorante;
+  EXPECT_EQ(named.driveType, 8);
+  EXPECT_EQ(named.skew, "B3");
+  EXPECT_EQ(named.eftim, "\x05");
+  EXPECT_EQ(named.factorySetting, 0x5C);
+  EXPECT_FALSE(machine.devices[2].vorante) << "a plain MMC drive";
+}
+
 TEST(MachineDescription, NamesIdeChannelsAsTheWindowsFamilyDoes) {
   json document = baseMachine();
   document["platform"] = 3;
@@ -164,7 +181,24 @@ const Fault kFaults[] = {
     {R"([{"op": "add", "path": "/devices/0/deviceType", "value": 32}])",
      "/devices/0/deviceType: out of range, expected 0 to 31"},
     {R"([{"op": "add", "path": "/devices/0/model", "value": "plextor"}])",
-     "/devices/0/model: unknown model plextor, expected one of mmc"},
+     "/devices/0/model: unknown model plextor, expected one of mmc, vorante"},
+    {R"([{"op": "add", "path": "/devices/0/skew", "value": "A7"}])",
+     "/devices/0/skew: only the maker's own drives (model vorante) have this"},
+    {R"([{"op": "add", "path": "/devices/0/model", "value": "vorante"},
+         {"op": "replace", "path": "/devices/0/product", "value": "CDRW 4x4"}])",
+     "/devices/0/product: CDRW 4x is no model of the maker's; name its driveType"},
+    {R"([{"op": "add", "path": "/devices/0/model", "value": "vorante"},
+         {"op": "replace", "path": "/devices/0/product", "value": "VR4016V"}])",
+     "/devices/0/product: VR4016V is drive type 22, which another maker's flasher updates"},
+    {R"([{"op": "add", "path": "/devices/0/model", "value": "vorante"},
+         {"op": "add", "path": "/devices/0/driveType", "value": 27}])",
+     "/devices/0/driveType: drive type 27 is updated by another maker's flasher"},
+    {R"([{"op": "add", "path": "/devices/0/model", "value": "vorante"},
+         {"op": "add", "path": "/devices/0/eftim", "value": "01234"}])",
+     "/devices/0/eftim: expected up to 4 ASCII characters"},
+    {R"([{"op": "add", "path": "/devices/0/model", "value": "vorante"},
+         {"op": "add", "path": "/devices/0/factorySetting", "value": 256}])",
+     "/devices/0/factorySetting: out of range, expected 0 to 255"},
     {R"([{"op": "replace", "path": "/devices/0/vendor", "value": "VORANTE!!"}])",
      "/devices/0/vendor: longer than 8 characters"},
     {R"([{"op": "replace", "path": "/devices/0/product", "value": "VR1204A\t"}])", "/devices/0/product: not printable ASCII"},
@@ -173,6 +207,10 @@ const Fault kFaults[] = {
      "/devices/2/faults/busyCommands: out of range, expected 0 to 4294967295"},
     {R"([{"op": "replace", "path": "/devices/2/faults/timeoutFromCommand", "value": 0}])",
      "/devices/2/faults/timeoutFromCommand: out of range, expected 1 to 9223372036854775807"},
+    {R"([{"op": "add", "path": "/devices/2/faults/failingBlock", "value": 0}])",
+     "/devices/2/faults/failingBlock: out of range, expected 1 to 4294967295"},
+    {R"([{"op": "add", "path": "/devices/2/faults/corruptReadBackAlways", "value": true}])",
+     "/devices/2/faults/corruptReadBackAlways: needs corruptReadBackAt"},
     {R"([{"op": "replace", "path": "/firmware", "value": "../firmware.json"}])",
      "/firmware: expected the name of a file beside machine.json"},
     {R"([{"op": "replace", "path": "/firmware", "value": 3}])",

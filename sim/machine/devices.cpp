@@ -3,8 +3,11 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <map>
 
+#include "quillon/firmware/model_table.h"
+#include "sim/drives/vorante/drive_profile.h"
 #include "sim/machine/description.h"
 #include "sim/machine/drive_models.h"
 #include "sim/machine/faults_json.h"
@@ -15,6 +18,9 @@ namespace {
 using nlohmann::json;
 
 constexpr int kMostDeviceTypes = 31;  // five bits of the peripheral device type
+constexpr std::string_view kVoranteModel = "vorante";
+constexpr std::string_view kVoranteKeys[] = {"driveType", "skew", "eftim", "factorySetting"};
+constexpr std::size_t kNumberWidth = 4;
 
 std::optional<char> parseLetter(const ObjectFields& fields) {
   if (!fields.has("letter") || fields.value("letter").is_null()) return std::nullopt;
@@ -52,10 +58,49 @@ platform::ScsiAddress parseAddress(const ObjectFields& fields, const AdapterDesc
   return address;
 }
 
+int parseDriveType(const ObjectFields& fields, const Identity& identity) {
+  if (!fields.has("driveType")) {
+    std::string model = identity.product.substr(0, quillon::kModelIdentifierLength);
+    int driveType = quillon::lookupDriveType(model, false);
+    if (driveType == 0)
+      fail(fields.at("product"), fmt::format("{} is no model of the maker's; name its driveType", model));
+    if (!vorante::isVoranteDriveType(driveType))
+      fail(fields.at("product"),
+           fmt::format("{} is drive type {}, which another maker's flasher updates", model, driveType));
+    return driveType;
+  }
+  int driveType = static_cast<int>(fields.integer("driveType", 1, 35));
+  if (!vorante::isVoranteDriveType(driveType))
+    fail(fields.at("driveType"), fmt::format("drive type {} is updated by another maker's flasher", driveType));
+  return driveType;
+}
+
+// Any ASCII but NUL, since its first byte may be the value 5 rather than a character.
+std::string parseEftim(const ObjectFields& fields, std::string fallback) {
+  std::string eftim = fields.text("eftim", std::move(fallback));
+  bool ascii = std::all_of(eftim.begin(), eftim.end(), [](char c) { return c > 0 && c < 0x7F; });
+  if (eftim.size() > kNumberWidth || !ascii) fail(fields.at("eftim"), "expected up to 4 ASCII characters");
+  return eftim;
+}
+
+std::optional<vorante::DriveSetup> parseVorante(const ObjectFields& fields, const DeviceDescription& device) {
+  if (device.model != kVoranteModel) {
+    for (std::string_view key : kVoranteKeys)
+      if (fields.has(key)) fail(fields.at(key), "only the maker's own drives (model vorante) have this");
+    return std::nullopt;
+  }
+  vorante::DriveSetup setup;
+  setup.driveType = parseDriveType(fields, device.identity);
+  setup.skew = fieldText(fields, "skew", kNumberWidth, setup.skew);
+  setup.eftim = parseEftim(fields, setup.eftim);
+  setup.factorySetting = static_cast<std::uint8_t>(fields.integer("factorySetting", 0, 255, setup.factorySetting));
+  return setup;
+}
+
 DeviceDescription parseDevice(const json& value, const JsonPath& path, const std::vector<AdapterDescription>& adapters) {
   ObjectFields fields(value, path,
                       {"adapter", "target", "lun", "letter", "deviceType", "model", "vendor", "product", "revision",
-                       "vendorSpecific", "flash", "faults"});
+                       "vendorSpecific", "flash", "faults", "driveType", "skew", "eftim", "factorySetting"});
   DeviceDescription device;
   device.address = parseAddress(fields, adapterOf(fields, adapters));
   device.letter = parseLetter(fields);
@@ -67,6 +112,7 @@ DeviceDescription parseDevice(const json& value, const JsonPath& path, const std
   device.flash = fields.text("flash", device.flash);
   if (device.flash.empty()) fail(fields.at("flash"), "expected a firmware file name or blank");
   if (fields.has("faults")) device.faults = parseFaults(fields.value("faults"), fields.at("faults"));
+  device.vorante = parseVorante(fields, device);
   return device;
 }
 

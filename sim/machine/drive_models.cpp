@@ -2,13 +2,26 @@
 
 #include <array>
 
+#include "sim/drives/vorante/vorante_personality.h"
+
 namespace sim {
 namespace {
 
-std::unique_ptr<Personality> plainCore() { return nullptr; }
+MadePersonality plainCore(const DriveContext&) { return {}; }
 
-constexpr std::array<DriveModel, 1> kModels = {{
+MadePersonality voranteDrive(const DriveContext& context) {
+  auto personality = std::make_unique<vorante::VorantePersonality>(
+      context.device.vorante.value_or(vorante::DriveSetup{}), context.flash, context.faults);
+  // The core owns the personality, and the drive owning the core asks this first.
+  vorante::VorantePersonality* drive = personality.get();
+  return {std::move(personality), [drive](EmulatedDrive& core, const platform::ScsiCommand& command) {
+            return drive->intercept(core, command);
+          }};
+}
+
+constexpr std::array<DriveModel, 2> kModels = {{
     {"mmc", &plainCore},
+    {"vorante", &voranteDrive},
 }};
 
 }  // namespace

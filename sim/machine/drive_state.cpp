@@ -35,6 +35,7 @@ DriveState parseState(const json& value, const JsonPath& path, const DeviceDescr
     if (fields.integer(key, 0, 255) != expected.get<int>())
       fail(fields.at(key), fmt::format("expected {} for the drive described here", expected.get<int>()));
   DriveState state;
+  state.device = device;
   state.identity = {fieldText(fields, "vendor", 8), fieldText(fields, "product", 16), fieldText(fields, "revision", 4),
                     fieldText(fields, "vendorSpecific", 4)};
   state.trayOpen = fields.flag("trayOpen");
@@ -48,6 +49,7 @@ DriveState parseState(const json& value, const JsonPath& path, const DeviceDescr
 
 DriveState powerOnState(const DeviceDescription& device) {
   DriveState state;
+  state.device = device;
   state.identity = device.identity;
   state.medium = device.faults.mediumPresent;
   state.faultsLeft = device.faults;

@@ -15,6 +15,9 @@
 namespace sim {
 
 struct DriveState {
+  // The drive as the machine describes it; not kept in drives.json, since the description
+  // says it.
+  DeviceDescription device;
   Identity identity;
   bool trayOpen = false;
   bool medium = false;

@@ -10,7 +10,10 @@
 namespace sim {
 
 // Keys: mediumPresent, busyCommands, notReadyCommands, unitAttentionCommands,
-// timeoutCommands, timeoutFromCommand (null or absent: never). Throws DescriptionError.
+// timeoutCommands, timeoutFromCommand (null or absent: never), stoppedAnswering;
+// for the firmware download (blocks numbered from 1): failingBlock and failingBlockAlways,
+// corruptReadBackAt (a download buffer offset) and corruptReadBackAlways, timeoutFromBlock,
+// each block or offset null or absent for none. Throws DescriptionError.
 Faults parseFaults(const nlohmann::json& value, const JsonPath& path);
 nlohmann::json faultsJson(const Faults& faults);
 

@@ -6,12 +6,16 @@
 // only from power-on. So the faults are applied here, where what is left of them can be kept,
 // the tray and the lock are followed from the commands that move them, and a new process
 // brings the drive back to them with the same commands before any program command arrives.
+//
+// A drive with a flash keeps it in the machine's flash image (flash/A-T-L.bin) of the
+// machine this process runs on; a bus made outside a machine keeps it in memory.
 
 #include <memory>
 #include <optional>
 
 #include "platform/scsi_bus.h"
 #include "sim/drives/emulated_drive.h"
+#include "sim/machine/drive_models.h"
 #include "sim/machine/drive_state.h"
 
 namespace sim {
@@ -20,7 +24,7 @@ class MachineDrive {
  public:
   // The power-on attention is taken, as Windows takes it at boot, so the programs' first
   // command finds a settled drive.
-  MachineDrive(const DriveState& state, std::unique_ptr<Personality> personality);
+  MachineDrive(const DriveState& state, PersonalityMaker make);
 
   platform::ScsiOutcome execute(const platform::ScsiCommand& command);
   DriveState state() const;
@@ -30,6 +34,9 @@ class MachineDrive {
   bool takeTimeout();
   void follow(const platform::ScsiCommand& command, const platform::ScsiOutcome& outcome);
 
+  // Shared with the personality, which uses up the faults of its own commands.
+  std::shared_ptr<Faults> faultsLeft_;
+  MadePersonality made_;
   EmulatedDrive core_;
   DriveState state_;
 };

@@ -193,7 +193,9 @@ TEST(DriveState, ARestartReleasesTheLockAndArmsTheFaultsAgain) {
 }
 
 TEST(DriveState, ReadsBackWhatItWrites) {
-  MachineDescription description = machine({{"notReadyCommands", 2}, {"timeoutFromCommand", 7}});
+  MachineDescription description =
+      machine({{"notReadyCommands", 2}, {"timeoutFromCommand", 7}, {"stoppedAnswering", true}, {"failingBlock", 3},
+               {"failingBlockAlways", true}, {"corruptReadBackAt", 16383}, {"timeoutFromBlock", 9}});
   std::vector<DriveState> states = powerOn(description);
   states[0].trayOpen = true;
   states[2].removalPrevented = true;
