@@ -20,6 +20,8 @@ EmulatedDrive::EmulatedDrive(Identity identity, Faults faults, std::unique_ptr<P
 
 ScsiOutcome EmulatedDrive::execute(const ScsiCommand& command) {
   if (auto intercepted = faults_.intercept(++commandNumber_)) return *intercepted;
+  if (personality_)
+    if (auto answer = personality_->intercept(*this, command)) return *answer;
   // A reset's attention already tells the host to look at the medium again.
   if (mechanism_.settle() && !unitAttention_) unitAttention_ = kMediumMayHaveChanged;
   if (command.cdb.empty()) return checkCondition(kInvalidFieldInCdb);

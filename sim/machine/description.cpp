@@ -102,15 +102,15 @@ void parseAspi(const ObjectFields& top, MachineDescription& machine) {
     fail(fields.at("version"), "expected a version such as 4.60");
 }
 
-json parseFirmwareReference(const ObjectFields& top) {
-  if (!top.has("firmware")) return json::array();
-  const json& value = top.value("firmware");
-  if (value.is_array()) return value;
-  if (!value.is_string()) fail(top.at("firmware"), "wrong type, expected an array of firmware files or a file name");
+// A part described inline (of JSON type `inlineType`), or the name of its description file.
+json parseReference(const ObjectFields& top, const char* key, json::value_t inlineType, const char* expected) {
+  const json& value = top.value(key);
+  if (value.type() == inlineType) return value;
+  if (!value.is_string()) fail(top.at(key), std::string("wrong type, expected ") + expected + " or a file name");
   std::string name = value.get<std::string>();
   // Only a file beside machine.json keeps the machine folder whole when it is copied.
   if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
-    fail(top.at("firmware"), "expected the name of a file beside machine.json");
+    fail(top.at(key), "expected the name of a file beside machine.json");
   return value;
 }
 
@@ -122,7 +122,8 @@ int lunsPerTarget(AdapterKind kind) { return rowOf(kind).luns; }
 
 MachineDescription parseMachine(const json& document) {
   ObjectFields top(document, JsonPath(),
-                   {"platform", "version", "administrator", "aspi", "cdrManager", "adapters", "devices", "firmware"});
+                   {"platform", "version", "administrator", "aspi", "cdrManager", "adapters", "devices", "firmware",
+                    "oem"});
   MachineDescription machine;
   machine.platform = static_cast<int>(top.integer("platform", kLowestPlatform, kHighestPlatform));
   machine.version = parseVersion(top, machine.platform);
@@ -131,7 +132,9 @@ MachineDescription parseMachine(const json& document) {
   machine.cdrManagerInstalled = ObjectFields(top.value("cdrManager"), top.at("cdrManager"), {"installed"}).flag("installed");
   machine.adapters = parseAdapters(top, machine.platform);
   machine.devices = parseDevices(top.array("devices"), top.at("devices"), machine.adapters);
-  machine.firmware = parseFirmwareReference(top);
+  if (top.has("firmware"))
+    machine.firmware = parseReference(top, "firmware", json::value_t::array, "an array of firmware files");
+  if (top.has("oem")) machine.oem = parseReference(top, "oem", json::value_t::object, "an OEM file description");
   return machine;
 }
 

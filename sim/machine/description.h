@@ -26,6 +26,8 @@
 //                                           "\u0005..." selects a dual file's second half
 //                "factorySetting": 0}],     the byte behind the diagnostics mode at
 //                                           power-on, 0-255
+//   "oem": {...} | "oem.json",              optional: the Quillon.oem of the files folder
+//                                           (keySeed and records), or its description's name
 //   "firmware": [...] | "firmware.json"     the firmware set of the files folder, or the
 //                                           name of its description beside machine.json
 // }
@@ -83,6 +85,7 @@ struct MachineDescription {
   std::vector<AdapterDescription> adapters;  // adapter n at index n
   std::vector<DeviceDescription> devices;
   nlohmann::json firmware = nlohmann::json::array();
+  nlohmann::json oem;  // null: the files folder has no Quillon.oem
 };
 
 // Throws DescriptionError naming the JSON path of the first fault.

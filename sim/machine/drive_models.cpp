@@ -7,16 +7,11 @@
 namespace sim {
 namespace {
 
-MadePersonality plainCore(const DriveContext&) { return {}; }
+std::unique_ptr<Personality> plainCore(const DriveContext&) { return nullptr; }
 
-MadePersonality voranteDrive(const DriveContext& context) {
-  auto personality = std::make_unique<vorante::VorantePersonality>(
-      context.device.vorante.value_or(vorante::DriveSetup{}), context.flash, context.faults);
-  // The core owns the personality, and the drive owning the core asks this first.
-  vorante::VorantePersonality* drive = personality.get();
-  return {std::move(personality), [drive](EmulatedDrive& core, const platform::ScsiCommand& command) {
-            return drive->intercept(core, command);
-          }};
+std::unique_ptr<Personality> voranteDrive(const DriveContext& context) {
+  return std::make_unique<vorante::VorantePersonality>(context.device.vorante.value_or(vorante::DriveSetup{}),
+                                                       context.flash, context.faults);
 }
 
 constexpr std::array<DriveModel, 2> kModels = {{

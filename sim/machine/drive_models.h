@@ -2,7 +2,6 @@
 // The emulated drive models a machine's devices name: the common MMC core, and the maker's
 // own drives ("vorante"), a personality over that core.
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,22 +23,12 @@ struct DriveContext {
   std::shared_ptr<Faults> faults;
 };
 
-// The core answers its standard commands without asking a personality; one that must answer
-// every command at times (a drive programming its flash) names what the drive asks first.
-using FirstAnswer = std::function<std::optional<platform::ScsiOutcome>(EmulatedDrive&, const platform::ScsiCommand&)>;
-
-struct MadePersonality {
-  std::unique_ptr<Personality> personality;  // nothing for the plain core
-  FirstAnswer first;                         // empty when the core may answer first
-};
-
-using PersonalityMaker = MadePersonality (*)(const DriveContext& context);
+// Nothing for the plain core.
+using PersonalityMaker = std::unique_ptr<Personality> (*)(const DriveContext& context);
 
 struct DriveModel {
   std::string_view name;
-  PersonalityMaker make;
-  // How a drive of this model gets its personality: MachineDrive makes it in its context.
-  PersonalityMaker personality() const { return make; }
+  PersonalityMaker make;  // MachineDrive makes the personality in its drive's context
 };
 
 const DriveModel* findDriveModel(std::string_view name);

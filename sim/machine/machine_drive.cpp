@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/host.h"
-#include "sim/machine/machine_host.h"
 
 namespace sim {
 namespace {
@@ -44,53 +42,43 @@ Faults mechanismOnly(const DriveState& state) {
   return faults;
 }
 
-// The flash image of a drive of the machine this process runs on. The machine is looked up
-// when the flash is used, since its host is still being attached while its bus makes the
-// drives; outside a machine the flash lives in memory.
-class MachineFlash final : public vorante::FlashStore {
+// The flash image of a drive of a machine: its file in the machine folder.
+class FileFlash final : public vorante::FlashStore {
  public:
-  explicit MachineFlash(platform::ScsiAddress address) : address_(address) {}
+  explicit FileFlash(std::filesystem::path file) : file_(std::move(file)) {}
 
   std::vector<std::uint8_t> read() const override {
-    std::optional<std::filesystem::path> image = file();
-    if (!image) return memory_;
-    return platform::readWholeFile(image->native(), kMostFlashBytes).bytes;
+    return platform::readWholeFile(file_.native(), kMostFlashBytes).bytes;
   }
 
   void write(const std::vector<std::uint8_t>& image) override {
-    std::optional<std::filesystem::path> path = file();
-    if (!path) {
-      memory_ = image;
-      return;
-    }
     // The drive has taken the firmware; a file that cannot be written must not make the
     // command fail as the program would misread it.
-    if (platform::writeWholeFile(path->native(), image) != platform::FileError::None)
-      std::fprintf(stderr, "simpc: %s: cannot be written\n", path->c_str());
+    if (platform::writeWholeFile(file_.native(), image) != platform::FileError::None)
+      std::fprintf(stderr, "simpc: %s: cannot be written\n", file_.c_str());
   }
 
  private:
-  std::optional<std::filesystem::path> file() const {
-    const auto* machine = dynamic_cast<const MachineHost*>(&platform::host());
-    if (!machine) return std::nullopt;
-    return machine->folder().flashImage(address_);
-  }
-
-  platform::ScsiAddress address_;
-  std::vector<std::uint8_t> memory_;
+  std::filesystem::path file_;
 };
 
-MadePersonality personalityOf(const DriveState& state, const std::shared_ptr<Faults>& faults, PersonalityMaker make) {
-  if (!make) return {};
-  return make({state.device, std::make_shared<MachineFlash>(state.device.address), faults});
+std::shared_ptr<vorante::FlashStore> flashStore(const std::optional<std::filesystem::path>& file) {
+  if (file) return std::make_shared<FileFlash>(*file);
+  return std::make_shared<vorante::MemoryFlash>();
+}
+
+std::unique_ptr<Personality> personalityOf(const DriveState& state, const std::shared_ptr<Faults>& faults,
+                                           PersonalityMaker make, const std::optional<std::filesystem::path>& file) {
+  if (!make) return nullptr;
+  return make({state.device, flashStore(file), faults});
 }
 
 }  // namespace
 
-MachineDrive::MachineDrive(const DriveState& state, PersonalityMaker make)
+MachineDrive::MachineDrive(const DriveState& state, PersonalityMaker make,
+                           std::optional<std::filesystem::path> flashFile)
     : faultsLeft_(std::make_shared<Faults>(state.faultsLeft)),
-      made_(personalityOf(state, faultsLeft_, make)),
-      core_(state.identity, mechanismOnly(state), std::move(made_.personality)),
+      core_(state.identity, mechanismOnly(state), personalityOf(state, faultsLeft_, make, flashFile)),
       state_(state) {
   send(core_, {kRequestSense, 0, 0, 0, std::uint8_t(platform::kSenseSize), 0});
   if (state.trayOpen) send(core_, {kStartStopUnit, 0, 0, 0, kLoadEject, 0});
@@ -99,8 +87,6 @@ MachineDrive::MachineDrive(const DriveState& state, PersonalityMaker make)
 
 ScsiOutcome MachineDrive::execute(const ScsiCommand& command) {
   if (auto fault = injectedFault(command)) return *fault;
-  if (made_.first)
-    if (auto answer = made_.first(core_, command)) return *answer;
   ScsiOutcome outcome = core_.execute(command);
   follow(command, outcome);
   return outcome;

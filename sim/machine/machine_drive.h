@@ -10,6 +10,7 @@
 // A drive with a flash keeps it in the machine's flash image (flash/A-T-L.bin) of the
 // machine this process runs on; a bus made outside a machine keeps it in memory.
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -24,7 +25,9 @@ class MachineDrive {
  public:
   // The power-on attention is taken, as Windows takes it at boot, so the programs' first
   // command finds a settled drive.
-  MachineDrive(const DriveState& state, PersonalityMaker make);
+  // Its flash lives in `flashFile`, or in memory without one.
+  MachineDrive(const DriveState& state, PersonalityMaker make,
+               std::optional<std::filesystem::path> flashFile = std::nullopt);
 
   platform::ScsiOutcome execute(const platform::ScsiCommand& command);
   DriveState state() const;
@@ -36,7 +39,6 @@ class MachineDrive {
 
   // Shared with the personality, which uses up the faults of its own commands.
   std::shared_ptr<Faults> faultsLeft_;
-  MadePersonality made_;
   EmulatedDrive core_;
   DriveState state_;
 };

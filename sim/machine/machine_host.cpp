@@ -32,7 +32,8 @@ MachineHost::MachineHost(const std::filesystem::path& folder)
         } catch (const MachineError& error) {
           std::fprintf(stderr, "simpc: %s\n", error.what());
         }
-      }) {}
+      },
+      [this](const platform::ScsiAddress& address) { return folder_.flashImage(address); }) {}
 
 std::optional<platform::VersionInfo> MachineHost::version() const { return machine_.version; }
 

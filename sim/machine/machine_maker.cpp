@@ -13,6 +13,7 @@ namespace fs = std::filesystem;
 struct Parts {
   MachineDescription machine;
   std::vector<FirmwareFile> firmware;
+  std::optional<OemSet> oem;
   std::vector<std::vector<std::uint8_t>> flash;
 };
 
@@ -24,6 +25,7 @@ Parts partsOf(const fs::path& description) {
     throw MachineError(description.native() + ": " + fault.what());
   }
   parts.firmware = firmwareSetOf(parts.machine, description);
+  parts.oem = oemSetOf(parts.machine, description);
   parts.flash = flashImages(parts.machine, parts.firmware, description);
   return parts;
 }
@@ -46,6 +48,7 @@ void writeParts(const MachineFolder& folder, const Parts& parts) {
   writeFile(folder.registry(), {hive.begin(), hive.end()});
   try {
     writeFirmwareSet(parts.firmware, folder.files().native());
+    if (parts.oem) writeOemSet(*parts.oem, folder.files().native());
   } catch (const std::exception& error) {
     throw MachineError(fmt::format("{}: {}", folder.files().native(), error.what()));
   }
@@ -80,10 +83,11 @@ void makeMachine(const fs::path& description, const MachineFolder& folder) {
     fs::create_directories(folder.root(), error);
     if (error) throw MachineError(fmt::format("{}: cannot be made: {}", folder.root().native(), error.message()));
     copyFile(description, folder.description());
-    if (parts.machine.firmware.is_string()) {
-      std::string name = parts.machine.firmware.get<std::string>();
-      copyFile(description.parent_path() / name, folder.root() / name);
-    }
+    for (const nlohmann::json* reference : {&parts.machine.firmware, &parts.machine.oem})
+      if (reference->is_string()) {
+        std::string name = reference->get<std::string>();
+        copyFile(description.parent_path() / name, folder.root() / name);
+      }
     writeParts(folder, parts);
   } catch (const MachineError&) {
     // Leaves the folder as it was found: absent, or empty.

@@ -30,17 +30,28 @@ std::vector<std::uint8_t> blankFlash(const DeviceDescription& device) {
   return std::vector<std::uint8_t>(quillon::requiredLength(driveType).value_or(kBlankFallbackSize), kErased);
 }
 
+// A part of the description given inline or by the name of a file beside it.
+template <typename Parse>
+auto parseReferenced(const nlohmann::json& reference, const char* key, const fs::path& description, Parse parse) {
+  bool inFile = reference.is_string();
+  fs::path source = inFile ? description.parent_path() / reference.get<std::string>() : description;
+  nlohmann::json part = inFile ? readJsonFile(source) : reference;
+  try {
+    return parse(part);
+  } catch (const DescriptionError& fault) {
+    throw MachineError(fmt::format("{}: {}{}", source.native(), inFile ? "" : std::string("/") + key, fault.what()));
+  }
+}
+
 }  // namespace
 
 std::vector<FirmwareFile> firmwareSetOf(const MachineDescription& machine, const fs::path& description) {
-  bool inFile = machine.firmware.is_string();
-  fs::path source = inFile ? description.parent_path() / machine.firmware.get<std::string>() : description;
-  nlohmann::json set = inFile ? readJsonFile(source) : machine.firmware;
-  try {
-    return parseFirmwareSet(set);
-  } catch (const DescriptionError& fault) {
-    throw MachineError(fmt::format("{}: {}{}", source.native(), inFile ? "" : "/firmware", fault.what()));
-  }
+  return parseReferenced(machine.firmware, "firmware", description, parseFirmwareSet);
+}
+
+std::optional<OemSet> oemSetOf(const MachineDescription& machine, const fs::path& description) {
+  if (machine.oem.is_null()) return std::nullopt;
+  return parseReferenced(machine.oem, "oem", description, parseOemSet);
 }
 
 std::vector<std::vector<std::uint8_t>> flashImages(const MachineDescription& machine,

@@ -4,17 +4,22 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "sim/machine/description.h"
 #include "sim/machines/firmware_set.h"
+#include "sim/machines/oem_set.h"
 
 namespace sim {
 
 // The firmware set written inline, or read from the file it names beside the description.
 // Throws MachineError naming the file and the JSON path at fault.
 std::vector<FirmwareFile> firmwareSetOf(const MachineDescription& machine, const std::filesystem::path& description);
+
+// The OEM file's description, inline or from its file; nothing when the machine has none.
+std::optional<OemSet> oemSetOf(const MachineDescription& machine, const std::filesystem::path& description);
 
 // One image per device, in the description's order: the data of the firmware file the device
 // names, or a blank flash (0xFF) as long as its model's firmware. Throws MachineError for a

@@ -22,7 +22,8 @@ auto findSlot(Slots& slots, const platform::ScsiAddress& address) -> decltype(&s
 
 }  // namespace
 
-SimulatedBus::SimulatedBus(const MachineDescription& machine, const std::vector<DriveState>& states, StateSink save)
+SimulatedBus::SimulatedBus(const MachineDescription& machine, const std::vector<DriveState>& states, StateSink save,
+                           const FlashFiles& flashFiles)
     : save_(std::move(save)) {
   if (states.size() != machine.devices.size()) throw std::invalid_argument("one drive state per device expected");
   for (const AdapterDescription& adapter : machine.adapters)
@@ -31,7 +32,8 @@ SimulatedBus::SimulatedBus(const MachineDescription& machine, const std::vector<
   for (std::size_t i = 0; i < machine.devices.size(); ++i) {
     const DeviceDescription& device = machine.devices[i];
     slots_.push_back({device.address, device.letter, device.deviceType,
-                      MachineDrive(states[i], findDriveModel(device.model)->personality())});
+                      MachineDrive(states[i], findDriveModel(device.model)->make,
+                                   flashFiles ? std::optional(flashFiles(device.address)) : std::nullopt)});
   }
 }
 

@@ -2,6 +2,7 @@
 // The SCSI bus of a simulated PC: the machine's host adapters, and its drives at their
 // addresses and drive letters, each command routed by (adapter, bus, target, LUN).
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -17,8 +18,12 @@ class SimulatedBus final : public platform::ScsiBus {
   // Called with every drive's state after a command that changed one, so it outlives the process.
   using StateSink = std::function<void(const std::vector<DriveState>&)>;
 
+  // Where a drive's flash image lives; without it the drives keep their flash in memory.
+  using FlashFiles = std::function<std::filesystem::path(const platform::ScsiAddress&)>;
+
   // `states` holds one entry per device of the machine, in its order.
-  SimulatedBus(const MachineDescription& machine, const std::vector<DriveState>& states, StateSink save);
+  SimulatedBus(const MachineDescription& machine, const std::vector<DriveState>& states, StateSink save,
+               const FlashFiles& flashFiles = {});
 
   platform::ScsiOutcome execute(const platform::ScsiAddress& address, const platform::ScsiCommand& command) override;
   std::vector<platform::HostAdapter> adapters() const override;

@@ -98,7 +98,8 @@ TEST_F(ScanEndToEnd, AspiOnAMachineWithoutItFails) {
   auto description = nlohmann::json::parse(readFile(fs::path(DEFAULT_MACHINE_FOLDER) / "machine.json"));
   description["aspi"]["installed"] = false;
   std::ofstream(scratch_.path() / "machine.json") << description.dump(2);
-  fs::copy_file(fs::path(DEFAULT_MACHINE_FOLDER) / "firmware.json", scratch_.path() / "firmware.json");
+  for (const char* part : {"firmware.json", "oem.json"})
+    fs::copy_file(fs::path(DEFAULT_MACHINE_FOLDER) / part, scratch_.path() / part);
   makeMachine((scratch_.path() / "machine.json").native());
   Finished scan = simpc("scan " + machine() + " --interface aspi");
   EXPECT_EQ(scan.status, 1);

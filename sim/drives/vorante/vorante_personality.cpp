@@ -90,7 +90,6 @@ std::optional<ScsiOutcome> VorantePersonality::intercept(EmulatedDrive& drive, c
 }
 
 ScsiOutcome VorantePersonality::execute(EmulatedDrive& drive, const ScsiCommand& command) {
-  if (auto answer = intercept(drive, command)) return *answer;
   // The core has checked the length of the buffer commands; the maker's own are ATAPI packets.
   std::uint8_t opcode = command.cdb[0];
   if (opcode != kWriteBuffer && opcode != kReadBuffer && command.cdb.size() < kVendorCdbLength)

@@ -37,7 +37,7 @@ class VorantePersonality final : public Personality {
   platform::ScsiOutcome execute(EmulatedDrive& drive, const platform::ScsiCommand& command) override;
 
   // The answer while the drive cannot answer normally; nothing lets the drive go on.
-  std::optional<platform::ScsiOutcome> intercept(EmulatedDrive& drive, const platform::ScsiCommand& command);
+  std::optional<platform::ScsiOutcome> intercept(EmulatedDrive& drive, const platform::ScsiCommand& command) override;
 
   const DriveProfile& profile() const { return profile_; }
   bool bootAfterFlash() const { return bootAfterFlash_; }
