@@ -85,7 +85,8 @@ ScsiOutcome BufferDownload::flash(EmulatedDrive& drive, const ScsiCommand& comma
   if (fields.offset != 0 || fields.length != 0 || !directionFits(command, DataDirection::Out, 0))
     return drive.checkCondition(kInvalidFieldInCdb);
   if (missing_ != 0) return drive.checkCondition(kCommandSequenceError);
-  programmer_.program(drive, part_, buffer_);
+  FlashProgrammer::PartImage image{part_, buffer_};
+  programmer_.program(drive, std::span(&image, 1));
   std::fill(arrived_.begin(), arrived_.end(), false);
   missing_ = part_.length;
   return drive.good();

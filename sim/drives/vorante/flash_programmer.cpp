@@ -30,16 +30,19 @@ std::uint32_t programmingMs(std::size_t bytes) {
 FlashProgrammer::FlashProgrammer(std::shared_ptr<FlashStore> flash, std::uint32_t flashSize)
     : flash_(std::move(flash)), flashSize_(flashSize) {}
 
-void FlashProgrammer::program(EmulatedDrive& drive, const FlashPart& part, std::span<const std::uint8_t> data) {
+void FlashProgrammer::program(EmulatedDrive& drive, std::span<const PartImage> parts) {
   std::vector<std::uint8_t> image = flash_->read();
-  // An image of another size came from elsewhere; the other part of a combined drive keeps
-  // what it can of its firmware.
+  // An image of another size came from elsewhere; what is not programmed now keeps what it can.
   image.resize(flashSize_, kErased);
-  std::copy(data.begin(), data.end(), image.begin() + part.offset);
+  std::size_t bytes = 0;
+  for (const PartImage& part : parts) {
+    std::copy(part.data.begin(), part.data.end(), image.begin() + part.part.offset);
+    bytes += part.data.size();
+  }
   flash_->write(image);
-  showRevision(drive, part, data);
+  for (const PartImage& part : parts) showRevision(drive, part.part, part.data);
   start_ = platform::clock().tickCount();
-  duration_ = programmingMs(data.size());
+  duration_ = programmingMs(bytes);
 }
 
 bool FlashProgrammer::busy() {

@@ -24,7 +24,12 @@ class FlashProgrammer {
  public:
   FlashProgrammer(std::shared_ptr<FlashStore> flash, std::uint32_t flashSize);
 
-  void program(EmulatedDrive& drive, const FlashPart& part, std::span<const std::uint8_t> data);
+  struct PartImage {
+    const FlashPart& part;
+    std::span<const std::uint8_t> data;
+  };
+  // All parts in one go, so that the flash never holds one part new and another old.
+  void program(EmulatedDrive& drive, std::span<const PartImage> parts);
   bool busy();
 
  private:

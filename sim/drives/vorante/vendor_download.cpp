@@ -57,6 +57,7 @@ ScsiOutcome VendorDownload::execute(EmulatedDrive& drive, const ScsiCommand& com
     download->data.assign(download->part.length, 0);
     download->received = 0;
     download->named = named;
+    download->complete = false;
   }
   return receive(drive, *download, block, command.data);
 }
@@ -87,11 +88,21 @@ ScsiOutcome VendorDownload::receive(EmulatedDrive& drive, PartDownload& download
 }
 
 ScsiOutcome VendorDownload::finish(EmulatedDrive& drive, PartDownload& download) {
-  std::vector<std::uint8_t> data = std::exchange(download.data, {});
   download.received = 0;
-  if (!sameChecksums(quillon::computeChecksums(data), download.named))
+  if (!sameChecksums(quillon::computeChecksums(download.data), download.named)) {
+    download.data.clear();
     return drive.checkCondition(kInvalidFieldInParameterList);
-  programmer_.program(drive, download.part, data);
+  }
+  download.complete = true;
+  if (std::all_of(parts_.begin(), parts_.end(), [](const PartDownload& part) { return part.complete; })) {
+    std::vector<FlashProgrammer::PartImage> images;
+    for (const PartDownload& part : parts_) images.push_back({part.part, part.data});
+    programmer_.program(drive, images);
+    for (PartDownload& part : parts_) {
+      part.complete = false;
+      part.data.clear();
+    }
+  }
   return drive.good();
 }
 

@@ -5,8 +5,9 @@
 // one block of kVendorBlockSize bytes.
 //
 // The drive collects a part's blocks in order from its first block byte. It knows the part is
-// complete when the part's flash is full, checks the named checksums against what arrived,
-// and programs the part only when they match.
+// complete when the part's flash is full, and checks the named checksums against what arrived.
+// Once every part of its flash has arrived with matching checksums (a combined drive takes its
+// CD-R/RW part, then its DVD part) it programs them all at once.
 
 #include <cstdint>
 #include <optional>
@@ -32,6 +33,7 @@ class VendorDownload {
     std::vector<std::uint8_t> data;
     std::uint32_t received = 0;  // blocks, in order from the part's first
     quillon::Checksums named;
+    bool complete = false;  // all blocks in, checksums matching: waits for the other parts
   };
 
   bool formTaken(std::span<const std::uint8_t> cdb) const;
