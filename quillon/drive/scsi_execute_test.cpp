@@ -11,24 +11,12 @@ namespace quillon {
 namespace {
 
 using platform::ScsiAddress;
+using testing::ObservedTransport;
 using testing::TestMachine;
 
 constexpr ScsiAddress kDrive{0, 0, 1, 0};
 constexpr std::uint8_t kTestUnitReady = 0x00;
 constexpr std::uint8_t kInquiry = 0x12;
-
-class ObservedTransport : public ScsiTransport {
- public:
-  void TraceDeviceLine(int device, std::string_view text) override {
-    devices.push_back(device);
-    lines.emplace_back(text);
-  }
-  void OnTimeout(int device) override { timeouts.push_back(device); }
-
-  std::vector<int> devices;
-  std::vector<std::string> lines;
-  std::vector<int> timeouts;
-};
 
 // One drive that both back-ends reach; each test runs once over ASPI and once over SPTI.
 class ExecuteTest : public ::testing::TestWithParam<Interface> {

@@ -13,24 +13,11 @@ namespace quillon {
 namespace {
 
 using platform::ScsiAddress;
+using testing::ObservedTransport;
 using testing::TestMachine;
 
 constexpr std::uint8_t kTestUnitReady = 0x00;
 constexpr std::uint8_t kInquiry = 0x12;
-
-// Catches what the transport hands to its trace sink and to its time-out hook.
-class ObservedTransport : public ScsiTransport {
- public:
-  void TraceDeviceLine(int device, std::string_view text) override {
-    devices.push_back(device);
-    lines.emplace_back(text);
-  }
-  void OnTimeout(int device) override { timeouts.push_back(device); }
-
-  std::vector<int> devices;
-  std::vector<std::string> lines;
-  std::vector<int> timeouts;
-};
 
 std::uint8_t testUnitReady(ScsiTransport& transport) {
   transport.BuildCdb(6, {kTestUnitReady});

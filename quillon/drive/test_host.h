@@ -16,6 +16,7 @@
 #include "platform/scratch_folder.h"
 #include "platform/scsi_bus.h"
 #include "quillon/drive/os_info.h"
+#include "quillon/drive/scsi_transport.h"
 #include "sim/drives/emulated_drive.h"
 
 namespace quillon::testing {
@@ -96,6 +97,20 @@ class TestMachine {
  private:
   platform::ScopedClock clockScope_{clock};
   platform::ScopedHost hostScope_{host};
+};
+
+// Catches what the transport hands to its trace sink and to its time-out hook.
+class ObservedTransport : public ScsiTransport {
+ public:
+  void TraceDeviceLine(int device, std::string_view text) override {
+    devices.push_back(device);
+    lines.emplace_back(text);
+  }
+  void OnTimeout(int device) override { timeouts.push_back(device); }
+
+  std::vector<int> devices;
+  std::vector<std::string> lines;
+  std::vector<int> timeouts;
 };
 
 sim::Identity cdromIdentity(const std::string& product = "CDRW 1204A");
