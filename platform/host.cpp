@@ -7,6 +7,7 @@
 
 #include "platform/host_loader.h"
 #include "platform/library_folder.h"
+#include "platform/real_host.h"
 
 namespace platform {
 namespace {
@@ -21,8 +22,22 @@ HostChoice& choice() {
   return instance;
 }
 
+// Real drives only when the user names them; never by default.
+Host& realHost(const char* named) {
+  std::string error;
+  auto drives = parseRealDrives(named, &error);
+  if (!drives) {
+    std::fprintf(stderr, "quillon: %s: %s; running on a bare PC without drives\n", kRealDrivesVariable, error.c_str());
+    return bareHost();
+  }
+  static RealHost host(std::move(*drives), realSgIoCalls());
+  return host;
+}
+
 Host& resolve() {
   const char* folder = std::getenv(kMachineVariable);
+  const char* real = std::getenv(kRealDrivesVariable);
+  if ((!folder || !*folder) && real && *real) return realHost(real);
   if (!folder || !*folder) return bareHost();
   std::string reason;
   if (Host* machine = loadMachineHost(libraryFolder() + "/" + kMachineLibrary, folder, reason)) return *machine;
