@@ -47,6 +47,7 @@ bench: build
 	@$(BUILD_DIR)/bin/bench-parlex
 	@$(BUILD_DIR)/bin/bench-scsi-surfaces
 	@$(BUILD_DIR)/bin/bench-scan
+	@$(BUILD_DIR)/bin/bench-kernel-flash
 
 clean:
 	@rm -rf build build-asan

@@ -3,33 +3,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 #include "platform/scratch_folder.h"
+#include "sim/simpc/simpc_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Finished {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string readFile(const fs::path& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using sim::simpc::testing::Finished;
+using sim::simpc::testing::readFile;
+using sim::simpc::testing::runSimpc;
 
 // The built-in machine's three drives, each as one row of the list.
 const char* const kDefaultRows[] = {
@@ -40,22 +26,7 @@ const char* const kDefaultRows[] = {
 
 class ScanEndToEnd : public ::testing::Test {
  protected:
-  Finished simpc(const std::string& words) {
-    fs::path err = scratch_.path() / "stderr";
-    std::string command = std::string(SIMPC_PROGRAM) + " " + words + " 2>" + err.native();
-    Finished finished;
-    struct Closer {
-      void operator()(std::FILE* pipe) const { ::pclose(pipe); }
-    };
-    std::unique_ptr<std::FILE, Closer> pipe(::popen(command.c_str(), "r"));
-    if (!pipe) return finished;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) finished.out.append(buffer, n);
-    int status = ::pclose(pipe.release());
-    finished.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    finished.err = readFile(err);
-    return finished;
-  }
+  Finished simpc(const std::string& words) { return runSimpc(SIMPC_PROGRAM, words, scratch_.path()); }
   std::string machine() const { return (scratch_.path() / "pc").native(); }
   void makeMachine(const std::string& from = "default") {
     ASSERT_EQ(simpc("new " + machine() + " --from " + from).status, 0);
