@@ -14,38 +14,19 @@ FrontEnd*& activeFrontEnd() {
   return active;
 }
 
+std::unique_ptr<Control> makeControl(Form& form, ControlKind kind, std::string name, Rect bounds, Control* parent) {
+  switch (kind) {
+    case ControlKind::Edit: return std::make_unique<Edit>(form, std::move(name), bounds, parent);
+    case ControlKind::CheckBox: return std::make_unique<CheckBox>(form, std::move(name), bounds, parent);
+    case ControlKind::ListBox: return std::make_unique<ListBox>(form, std::move(name), bounds, parent);
+    case ControlKind::TreeView: return std::make_unique<TreeView>(form, std::move(name), bounds, parent);
+    case ControlKind::ProgressBar: return std::make_unique<ProgressBar>(form, std::move(name), bounds, parent);
+    case ControlKind::Image: return std::make_unique<Image>(form, std::move(name), bounds, parent);
+    default: return std::make_unique<Control>(form, kind, std::move(name), bounds, parent);
+  }
+}
+
 }  // namespace
-
-Control::Control(Form& form, ControlKind kind, std::string name, Rect bounds)
-    : form_(form), kind_(kind), name_(std::move(name)), bounds_(bounds) {}
-
-void Control::changed() { form_.notify(*this); }
-
-void Control::setText(std::string text) {
-  text_ = std::move(text);
-  changed();
-}
-
-void Control::setEnabled(bool enabled) {
-  enabled_ = enabled;
-  changed();
-}
-
-void Control::setVisible(bool visible) {
-  visible_ = visible;
-  changed();
-}
-
-void Control::setDefault(bool isDefault) {
-  default_ = isDefault;
-  changed();
-}
-
-bool Control::click() {
-  if (!enabled_ || !visible_) return false;
-  if (onClick_) onClick_();
-  return true;
-}
 
 Timer::Timer(Form& form, std::string name, std::uint32_t interval)
     : form_(form), name_(std::move(name)), interval_(interval) {}
@@ -74,8 +55,12 @@ void Form::setCaption(std::string caption) {
   notifyForm();
 }
 
-Control& Form::add(ControlKind kind, std::string name, Rect bounds) {
-  controls_.push_back(std::make_unique<Control>(*this, kind, std::move(name), bounds));
+Control& Form::add(ControlKind kind, std::string name, Rect bounds, std::string_view parent) {
+  if (find(name)) throw std::invalid_argument("form " + name_ + " has a control " + name + " already");
+  Control* container = parent.empty() ? nullptr : &control(parent);
+  if (container && !isContainer(container->kind()))
+    throw std::invalid_argument("control " + container->name() + " of form " + name_ + " holds no controls");
+  controls_.push_back(makeControl(*this, kind, std::move(name), bounds, container));
   return *controls_.back();
 }
 
@@ -139,6 +124,11 @@ ScopedFrontEnd::~ScopedFrontEnd() { activeFrontEnd() = previous_; }
 
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags) {
   return forms::frontEnd().messageBox(text, caption, flags);
+}
+
+std::optional<std::string> BrowseForFolder(const std::string& title, const std::string& startFolder,
+                                           forms::FolderStatusOf statusOf) {
+  return forms::frontEnd().browseForFolder({title, startFolder, std::move(statusOf)});
 }
 
 }  // namespace platform

@@ -1,14 +1,20 @@
 #pragma once
 // A toolkit-neutral model of the windows the programs show: forms with named controls,
-// modal runs, timers and message boxes. Program code builds and drives only this model;
-// a front end (Qt widgets for people, headless for tests and automatic runs) shows it.
+// modal runs, timers, message boxes and the folder browse dialog. Program code builds and
+// drives only this model; a front end (Qt widgets for people, headless for tests and
+// automatic runs) shows it.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/forms_control.h"
+#include "platform/forms_lists.h"
 
 namespace platform {
 
@@ -33,54 +39,6 @@ inline constexpr int mrCancel = 2;
 inline constexpr int mrIgnore = 5;
 
 namespace forms {
-
-enum class ControlKind { Button, Label, Memo, Bevel };
-
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-};
-
-class Form;
-
-class Control {
- public:
-  Control(Form& form, ControlKind kind, std::string name, Rect bounds);
-
-  const std::string& name() const { return name_; }
-  ControlKind kind() const { return kind_; }
-  Rect bounds() const { return bounds_; }
-  Form& form() const { return form_; }
-
-  // The caption of a button or label, the text of a memo.
-  const std::string& text() const { return text_; }
-  void setText(std::string text);
-  bool enabled() const { return enabled_; }
-  void setEnabled(bool enabled);
-  bool visible() const { return visible_; }
-  void setVisible(bool visible);
-  bool isDefault() const { return default_; }
-  void setDefault(bool isDefault);
-
-  void onClick(std::function<void()> handler) { onClick_ = std::move(handler); }
-  // A user's click: reaches the handler only when the control is enabled and visible.
-  bool click();
-
- private:
-  void changed();
-
-  Form& form_;
-  ControlKind kind_;
-  std::string name_;
-  Rect bounds_;
-  std::string text_;
-  bool enabled_ = true;
-  bool visible_ = true;
-  bool default_ = false;
-  std::function<void()> onClick_;
-};
 
 class Timer {
  public:
@@ -124,11 +82,25 @@ class Form {
   int width() const { return width_; }
   int height() const { return height_; }
 
-  Control& add(ControlKind kind, std::string name, Rect bounds);
+  // `parent` names a panel or group box added before; empty for the form itself. Throws
+  // std::invalid_argument for a name already used or a parent that holds no controls,
+  // std::out_of_range for a parent that does not exist.
+  Control& add(ControlKind kind, std::string name, Rect bounds, std::string_view parent = {});
+  template <class Kind>
+  Kind& add(std::string name, Rect bounds, std::string_view parent = {}) {
+    return static_cast<Kind&>(add(Kind::kKind, std::move(name), bounds, parent));
+  }
   Timer& addTimer(std::string name, std::uint32_t interval);
   // Throws std::out_of_range naming the form and the control when there is none.
   Control& control(std::string_view name) const;
   Control* find(std::string_view name) const;
+  // The control as its kind's class; throws std::invalid_argument when it is of another kind.
+  template <class Kind>
+  Kind& get(std::string_view name) const {
+    Control& found = control(name);
+    if (found.kind() != Kind::kKind) throw std::invalid_argument(name_ + "." + found.name() + " is of another kind");
+    return static_cast<Kind&>(found);
+  }
   const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }
   const std::vector<std::unique_ptr<Timer>>& timers() const { return timers_; }
 
@@ -159,6 +131,20 @@ class Form {
   FormObserver* observer_ = nullptr;
 };
 
+// What the folder browse dialog shows below the folders for a selection, and whether its
+// OK button may be pressed.
+struct FolderStatus {
+  std::string text;
+  bool okEnabled = true;
+};
+using FolderStatusOf = std::function<FolderStatus(const std::string& folder)>;
+
+struct FolderBrowse {
+  std::string title;        // the words above the folders
+  std::string startFolder;  // selected when the dialog opens; empty for none
+  FolderStatusOf statusOf;  // asked on every change of the selection; may be empty
+};
+
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
@@ -166,6 +152,8 @@ class FrontEnd {
   virtual int showModal(Form& form) = 0;
   virtual void hide(Form& form) = 0;
   virtual int messageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
+  // The chosen folder, nothing when the user cancelled.
+  virtual std::optional<std::string> browseForFolder(const FolderBrowse& browse) = 0;
   // The form is going away; forget everything kept for it.
   virtual void forget(Form& form) = 0;
 };
@@ -187,5 +175,9 @@ class ScopedFrontEnd {
 
 // The application message box (Win32 MessageBox on the active front end).
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
+
+// The folder browse dialog on the active front end: the chosen folder, nothing when cancelled.
+std::optional<std::string> BrowseForFolder(const std::string& title, const std::string& startFolder,
+                                           forms::FolderStatusOf statusOf);
 
 }  // namespace platform

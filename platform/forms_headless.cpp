@@ -34,6 +34,21 @@ int HeadlessFrontEnd::messageBox(const std::string& text, const std::string& cap
   return answer;
 }
 
+std::optional<std::string> HeadlessFrontEnd::browseForFolder(const FolderBrowse& browse) {
+  browses_.push_back({browse.title, browse.startFolder, {}});
+  auto select = [&](const std::string& folder) {
+    FolderStatus status = browse.statusOf ? browse.statusOf(folder) : FolderStatus{};
+    browses_.back().statuses.push_back({folder, status.text, status.okEnabled});
+    return status.okEnabled;
+  };
+  if (!browse.startFolder.empty()) select(browse.startFolder);
+  if (browseAnswers_.empty()) throw HeadlessError("folder dialog \"" + browse.title + "\" shown with no answer queued");
+  std::optional<std::string> answer = std::move(browseAnswers_.front());
+  browseAnswers_.pop_front();
+  if (!answer || !select(*answer)) return std::nullopt;
+  return answer;
+}
+
 void HeadlessFrontEnd::refreshTimers() {
   for (Form* form : shown_)
     for (const auto& timer : form->timers()) {

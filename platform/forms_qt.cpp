@@ -1,64 +1,19 @@
 #include "platform/forms_qt.h"
 
+#include <vector>
+
 #include <QApplication>
 #include <QDialog>
-#include <QFrame>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTimer>
+
+#include "platform/forms_qt_widgets.h"
 
 namespace platform::forms {
 namespace {
 
-QString toQt(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-std::unique_ptr<QWidget> createWidget(Control& control, QWidget* parent) {
-  switch (control.kind()) {
-    case ControlKind::Button: {
-      auto button = std::make_unique<QPushButton>(parent);
-      QObject::connect(button.get(), &QPushButton::clicked, [&control] { control.click(); });
-      return button;
-    }
-    case ControlKind::Label: {
-      auto label = std::make_unique<QLabel>(parent);
-      label->setWordWrap(true);
-      label->setTextFormat(Qt::PlainText);
-      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      return label;
-    }
-    case ControlKind::Memo: {
-      auto memo = std::make_unique<QPlainTextEdit>(parent);
-      memo->setReadOnly(true);
-      memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-      memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-      return memo;
-    }
-    case ControlKind::Bevel: {
-      auto bevel = std::make_unique<QFrame>(parent);
-      bevel->setFrameShape(QFrame::Box);
-      bevel->setFrameShadow(QFrame::Sunken);
-      return bevel;
-    }
-  }
-  return nullptr;
-}
-
-void showState(const Control& control, QWidget* widget) {
-  widget->setEnabled(control.enabled());
-  widget->setVisible(control.visible());
-  if (auto* button = qobject_cast<QPushButton*>(widget)) {
-    button->setText(toQt(control.text()));
-    button->setDefault(control.isDefault());
-  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
-    label->setText(toQt(control.text()));
-  } else if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) {
-    if (memo->toPlainText() != toQt(control.text())) memo->setPlainText(toQt(control.text()));
-  }
-}
+using qt::toQt;
 
 QMessageBox::Icon iconFor(unsigned flags) {
   switch (flags & MB_ICON_MASK) {
@@ -83,10 +38,19 @@ void prepareMessageBox(QMessageBox& box, const std::string& text, const std::str
 
 }  // namespace
 
-// Children are declared after the dialog so they go first: a deleted child leaves its parent.
+// Children go before their parents: a deleted child leaves its parent, while a deleted
+// parent would delete its children a second time.
 struct QtFrontEnd::Window {
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  ~Window() {
+    while (!owned.empty()) owned.pop_back();
+  }
+
   std::unique_ptr<QDialog> dialog;
-  std::map<const Control*, std::unique_ptr<QWidget>> widgets;
+  std::vector<std::unique_ptr<QWidget>> owned;  // in the order made: every parent before its children
+  std::map<const Control*, QWidget*> widgets;
   std::map<const Timer*, std::unique_ptr<QTimer>> timers;
 };
 
@@ -106,12 +70,13 @@ QtFrontEnd::Window& QtFrontEnd::windowFor(Form& form) {
   dialog.setWindowTitle(toQt(form.caption()));
   dialog.setFixedSize(form.width(), form.height());
   for (const auto& control : form.controls()) {
-    std::unique_ptr<QWidget> widget = createWidget(*control, &dialog);
+    QWidget* parent = control->parent() ? window->widgets.at(control->parent()) : &dialog;
+    std::unique_ptr<QWidget> widget = qt::createWidget(*control, parent);
     widget->setObjectName(toQt(control->name()));
     Rect r = control->bounds();
     widget->setGeometry(r.left, r.top, r.width, r.height);
-    showState(*control, widget.get());
-    window->widgets[control.get()] = std::move(widget);
+    window->widgets[control.get()] = widget.get();
+    window->owned.push_back(std::move(widget));
   }
   for (const auto& timer : form.timers()) {
     auto qtTimer = std::make_unique<QTimer>(&dialog);
@@ -121,6 +86,7 @@ QtFrontEnd::Window& QtFrontEnd::windowFor(Form& form) {
   }
   form.setObserver(this);
   Window& added = *windows_.emplace(&form, std::move(window)).first->second;
+  for (const auto& control : form.controls()) controlChanged(*control);
   for (const auto& timer : form.timers()) timerChanged(*timer);
   return added;
 }
@@ -129,7 +95,7 @@ void QtFrontEnd::controlChanged(const Control& control) {
   auto window = windows_.find(&control.form());
   if (window == windows_.end()) return;
   auto widget = window->second->widgets.find(&control);
-  if (widget != window->second->widgets.end()) showState(control, widget->second.get());
+  if (widget != window->second->widgets.end()) qt::showState(control, *widget->second);
 }
 
 void QtFrontEnd::timerChanged(const Timer& timer) {
@@ -176,6 +142,10 @@ int QtFrontEnd::messageBox(const std::string& text, const std::string& caption, 
   if (pressed == QMessageBox::Yes) return IDYES;
   if (pressed == QMessageBox::No) return IDNO;
   return IDOK;
+}
+
+std::optional<std::string> QtFrontEnd::browseForFolder(const FolderBrowse& browse) {
+  return qt::runFolderDialog(browse, QApplication::activeModalWidget());
 }
 
 bool QtFrontEnd::renderPng(Form& form, const std::string& path) {

@@ -1,10 +1,13 @@
 #pragma once
 // The Qt Widgets front end: each form becomes a QDialog, each control a widget whose
-// objectName is the control's name, message boxes are QMessageBox. A modal form runs a
-// nested event loop, as it does on Windows. Needs a QApplication to exist.
+// objectName is the control's name (a panel's or group box's controls are its child
+// widgets), message boxes are QMessageBox, the folder browse dialog a QDialog over the
+// file system. A modal form runs a nested event loop, as it does on Windows. Needs a
+// QApplication to exist.
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/forms.h"
@@ -34,6 +37,7 @@ class QtFrontEnd final : public FrontEnd, private FormObserver {
   int showModal(Form& form) override;
   void hide(Form& form) override;
   int messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
+  std::optional<std::string> browseForFolder(const FolderBrowse& browse) override;
   void forget(Form& form) override;
 
   // Pictures of a form and of a message box as they would appear, written as PNG files

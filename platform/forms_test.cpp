@@ -66,6 +66,7 @@ TEST_F(HeadlessForms, ModalFormsNest) {
 TEST_F(HeadlessForms, NothingQueuedIsAnErrorNotAHang) {
   EXPECT_THROW(form_.showModal(), HeadlessError);
   EXPECT_THROW(MessageBox("text", "caption", MB_OK), HeadlessError);
+  EXPECT_THROW(BrowseForFolder("Folder", "/start", {}), HeadlessError);
 }
 
 TEST_F(HeadlessForms, MessageBoxesAreRecordedAndAnswered) {
@@ -96,6 +97,48 @@ TEST_F(HeadlessForms, TimersOfShownFormsFireOnVirtualTime) {
   timer.setEnabled(false);
   headless_.advance(1000);
   EXPECT_EQ(ticks, 3);
+}
+
+// A folder dialog whose status counts the firmware files of the folders it knows.
+class HeadlessBrowse : public HeadlessForms {
+ protected:
+  std::optional<std::string> browse(const std::string& start = "/fw/one") {
+    return BrowseForFolder("Please select folder", start, [](const std::string& folder) {
+      int count = folder == "/fw/one" ? 1 : folder == "/fw/two" ? 2 : 0;
+      return FolderStatus{std::to_string(count) + " files", count > 0};
+    });
+  }
+  std::vector<std::string> statusTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& status : headless_.browses().back().statuses) texts.push_back(status.folder + ": " + status.text);
+    return texts;
+  }
+};
+
+TEST_F(HeadlessBrowse, TheAnswerIsChosenAfterTheStartFoldersStatus) {
+  headless_.answerNextBrowse("/fw/two");
+  EXPECT_EQ(browse(), "/fw/two");
+  ASSERT_EQ(headless_.browses().size(), 1u);
+  EXPECT_EQ(headless_.browses()[0].title, "Please select folder");
+  EXPECT_EQ(headless_.browses()[0].startFolder, "/fw/one");
+  EXPECT_EQ(statusTexts(), (std::vector<std::string>{"/fw/one: 1 files", "/fw/two: 2 files"}));
+}
+
+TEST_F(HeadlessBrowse, CancellingOrAFolderWithOkDisabledChoosesNothing) {
+  headless_.cancelNextBrowse();
+  EXPECT_EQ(browse(), std::nullopt);
+  EXPECT_EQ(statusTexts(), std::vector<std::string>{"/fw/one: 1 files"});
+  headless_.answerNextBrowse("/fw/none");
+  EXPECT_EQ(browse(), std::nullopt);
+  EXPECT_FALSE(headless_.browses().back().statuses.back().okEnabled);
+}
+
+TEST_F(HeadlessBrowse, WithoutAStartFolderOrStatusOnlyTheAnswerCounts) {
+  headless_.answerNextBrowse("/fw/none");
+  EXPECT_EQ(BrowseForFolder("Folder", "", {}), "/fw/none");
+  headless_.answerNextBrowse("/fw/two");
+  EXPECT_EQ(browse(""), "/fw/two");
+  EXPECT_EQ(statusTexts(), std::vector<std::string>{"/fw/two: 2 files"});
 }
 
 }  // namespace
