@@ -37,9 +37,15 @@ test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 # Until the wizard exists, the main job lists the built-in machine's firmware files.
+# A fresh copy of the built-in PC in a temporary folder: its drives, the files that fit
+# drive 0, the update of drive 0 to the newest of them, and the machine afterwards.
 run: build
-	@cd $(BUILD_DIR)/machines/default/files && ../../../bin/quillon-fw info *.CVT; \
-	status=$$?; [ $$status -le 1 ] || exit $$status
+	@pc=$$(mktemp -d)/pc && simpc=$(BUILD_DIR)/bin/simpc && \
+	$$simpc new $$pc && \
+	$$simpc run $$pc quillon-cli drives && \
+	$$simpc run $$pc quillon-cli firmware --drive 0 && \
+	$$simpc run $$pc quillon-cli flash --drive 0 VR1204A-0220.CVT --yes && \
+	$$simpc show $$pc
 
 bench: build
 	@$(BUILD_DIR)/bin/bench-firmware-checksum
