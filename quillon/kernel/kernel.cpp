@@ -42,6 +42,7 @@ ResultCode Kernel::GetDriveList(int& count, DriveRecord*& drives) {
     if (list().empty()) result = LoadOemFile(std::nullopt);
     if (result == kOemLoaded || result == kSuccess) {
       dri_->GetDrives(driveCount_, drives_);
+      ReadDriveSettings();
       result = MatchDrives();
     }
   }

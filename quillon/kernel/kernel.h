@@ -49,6 +49,17 @@ class Kernel : public OemReader {
   ResultCode TestMedia(int drive, bool& mediumPresent);
   void SelectInterface(int drive);
 
+  // The drive-settings guard (kernel_settings.cpp). Reads every drive's DMA and auto-insert
+  // flags from the registry; GetDriveList does so once.
+  ResultCode ReadDriveSettings();
+  // Which of the drive's settings must be off before it is flashed.
+  ResultCode CheckDriveProperties(int drive, bool& dmaMustGo, bool& autoInsertMustGo);
+  // Saves the settings' values in Quillon.Reg in the home folder, then switches them off;
+  // they take effect when Windows restarts.
+  ResultCode DisableDriveProperties(int drive, bool dma, bool autoInsert);
+  // Writes the saved values back and deletes the file; no file is nothing to restore.
+  ResultCode RestoreDriveProperties();
+
   // The current folder at construction, with a separator at its end.
   const std::string& homeFolder() const { return homeFolder_; }
   // The patterns of the OEM records that matched the drive, in list order.

@@ -51,6 +51,7 @@ FirmwareFaultPlan::BlockFate FirmwareFaultPlan::takeBlock(std::uint32_t block) {
     left.stoppedAnswering = true;
     return BlockFate::Hung;
   }
+  if (left.downloadDisturbed) return BlockFate::Failed;
   if (left.failingBlock != block) return BlockFate::Received;
   if (!left.failingBlockAlways) left.failingBlock.reset();
   return BlockFate::Failed;

@@ -31,6 +31,9 @@ struct Faults {
   bool corruptReadBackAlways = false;
   // The drive hangs when this block arrives: that command and every later one time out.
   std::optional<std::uint32_t> timeoutFromBlock = std::nullopt;
+  // Windows has bus-master DMA or autorun in effect for a drive they disturb: every block is
+  // answered with CHECK CONDITION. Set by the machine from its registry, never kept.
+  bool downloadDisturbed = false;
 };
 
 class FaultPlan {

@@ -69,7 +69,7 @@ AdapterKind parseKind(const ObjectFields& fields) {
 }
 
 AdapterDescription parseAdapter(const json& value, const JsonPath& path, int index, int platformCode) {
-  ObjectFields fields(value, path, {"number", "kind", "identifier", "targets"});
+  ObjectFields fields(value, path, {"number", "kind", "identifier", "targets", "dma"});
   AdapterDescription adapter;
   adapter.number = static_cast<int>(fields.integer("number", 0, kMostAdapters - 1));
   if (adapter.number != index)
@@ -82,6 +82,9 @@ AdapterDescription parseAdapter(const json& value, const JsonPath& path, int ind
     adapter.targets = static_cast<int>(fields.integer("targets", 8, 16));
     if (adapter.targets != 8 && adapter.targets != 16) fail(fields.at("targets"), "expected 8 or 16");
   }
+  if (fields.has("dma") && adapter.kind != AdapterKind::Ide)
+    fail(fields.at("dma"), "only an IDE channel has bus-master DMA");
+  adapter.dma = fields.flag("dma", adapter.dma);
   return adapter;
 }
 
@@ -122,14 +125,15 @@ int lunsPerTarget(AdapterKind kind) { return rowOf(kind).luns; }
 
 MachineDescription parseMachine(const json& document) {
   ObjectFields top(document, JsonPath(),
-                   {"platform", "version", "administrator", "aspi", "cdrManager", "adapters", "devices", "firmware",
-                    "oem"});
+                   {"platform", "version", "administrator", "aspi", "cdrManager", "autorun", "adapters", "devices",
+                    "firmware", "oem"});
   MachineDescription machine;
   machine.platform = static_cast<int>(top.integer("platform", kLowestPlatform, kHighestPlatform));
   machine.version = parseVersion(top, machine.platform);
   machine.administrator = top.flag("administrator");
   parseAspi(top, machine);
   machine.cdrManagerInstalled = ObjectFields(top.value("cdrManager"), top.at("cdrManager"), {"installed"}).flag("installed");
+  machine.autorun = top.flag("autorun", machine.autorun);
   machine.adapters = parseAdapters(top, machine.platform);
   machine.devices = parseDevices(top.array("devices"), top.at("devices"), machine.adapters);
   if (top.has("firmware"))

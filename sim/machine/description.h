@@ -11,9 +11,12 @@
 //   "administrator": true,
 //   "aspi": {"installed": true, "version": "4.60"},
 //   "cdrManager": {"installed": true},
+//   "autorun": true,                        optional: Windows reacts to inserted discs
+//                                           (Autorun on NT, AutoInsertNotification on 9x)
 //   "adapters": [{"number": 0, "kind": "ide" | "parallel" | "scsi",
 //                 "identifier": "atapi",    optional, as Windows names it to ASPI
-//                 "targets": 8 | 16}],      SCSI only; IDE channels have 2, parallel ports 1
+//                 "targets": 8 | 16,        SCSI only; IDE channels have 2, parallel ports 1
+//                 "dma": false}],           IDE only, optional: bus-master DMA on the channel
 //   "devices": [{"adapter": 0, "target": 0, "lun": 0, "letter": "D" | null,
 //                "deviceType": 5, "model": "mmc" | "vorante",
 //                "vendor": "...", "product": "...", "revision": "...", "vendorSpecific": "...",
@@ -24,8 +27,11 @@
 //                "skew": "A7",              what ReadSkew reads, up to 4 characters
 //                "eftim": "01",             what ReadEFTIM reads, up to 4 ASCII characters;
 //                                           "\u0005..." selects a dual file's second half
-//                "factorySetting": 0}],     the byte behind the diagnostics mode at
+//                "factorySetting": 0,       the byte behind the diagnostics mode at
 //                                           power-on, 0-255
+//                "disturbedBySettings": false}],  true: while Windows has DMA on the
+//                                           drive's channel or autorun in effect, every
+//                                           download block fails
 //   "oem": {...} | "oem.json",              optional: the Quillon.oem of the files folder
 //                                           (keySeed and records), or its description's name
 //   "firmware": [...] | "firmware.json"     the firmware set of the files folder, or the
@@ -56,6 +62,7 @@ struct AdapterDescription {
   AdapterKind kind = AdapterKind::Ide;
   std::string identifier;  // up to 16 characters
   int targets = 2;         // target IDs 0 to targets - 1
+  bool dma = false;        // bus-master DMA, IDE channels only
 };
 
 std::string_view kindName(AdapterKind kind);
@@ -73,6 +80,7 @@ struct DeviceDescription {
   std::string flash = kBlankFlash;  // a file of the firmware set, or blank (all 0xFF)
   Faults faults;
   std::optional<vorante::DriveSetup> vorante;  // for the maker's own drives
+  bool disturbedBySettings = false;           // the maker's own drives only
 };
 
 struct MachineDescription {
@@ -82,6 +90,7 @@ struct MachineDescription {
   bool aspiInstalled = false;
   std::string aspiVersion = "4.60";
   bool cdrManagerInstalled = false;
+  bool autorun = true;
   std::vector<AdapterDescription> adapters;  // adapter n at index n
   std::vector<DeviceDescription> devices;
   nlohmann::json firmware = nlohmann::json::array();

@@ -65,6 +65,20 @@ TEST(MachineDescription, ReadsEveryFieldAndFillsTheDefaults) {
   EXPECT_EQ(scsi.faults.busyCommands, 2u);
   EXPECT_EQ(scsi.faults.timeoutFromCommand, 9u);
   EXPECT_EQ(machine.firmware, "firmware.json");
+  EXPECT_TRUE(machine.autorun);
+  EXPECT_FALSE(machine.adapters[0].dma);
+  EXPECT_FALSE(first.disturbedBySettings);
+}
+
+TEST(MachineDescription, ReadsTheSettingsThatDisturbAFlash) {
+  json document = baseMachine();
+  document["autorun"] = false;
+  document["adapters"][0]["dma"] = true;
+  document["devices"][1].update({{"model", "vorante"}, {"disturbedBySettings", true}});
+  MachineDescription machine = parseMachine(document);
+  EXPECT_FALSE(machine.autorun);
+  EXPECT_TRUE(machine.adapters[0].dma);
+  EXPECT_TRUE(machine.devices[1].disturbedBySettings);
 }
 
 TEST(MachineDescription, TheMakersDrivesTakeTheirTypeFromTheProductUnlessNamed) {
@@ -155,6 +169,13 @@ const Fault kFaults[] = {
     {R"([{"op": "replace", "path": "/adapters/1/targets", "value": 12}])", "/adapters/1/targets: expected 8 or 16"},
     {R"([{"op": "add", "path": "/adapters/0/targets", "value": 8}])",
      "/adapters/0/targets: only a SCSI adapter has a choice of targets"},
+    {R"([{"op": "add", "path": "/autorun", "value": 1}])", "/autorun: wrong type, expected true or false"},
+    {R"([{"op": "add", "path": "/adapters/1/dma", "value": true}])",
+     "/adapters/1/dma: only an IDE channel has bus-master DMA"},
+    {R"([{"op": "add", "path": "/adapters/0/dma", "value": "on"}])",
+     "/adapters/0/dma: wrong type, expected true or false"},
+    {R"([{"op": "add", "path": "/devices/0/disturbedBySettings", "value": true}])",
+     "/devices/0/disturbedBySettings: only the maker's own drives (model vorante) have this"},
     {R"([{"op": "add", "path": "/adapters/0/identifier", "value": "A very long adapter"}])",
      "/adapters/0/identifier: longer than 16 characters"},
     {R"([{"op": "add", "path": "/devices/0/colour", "value": "beige"}])", "/devices/0/colour: unknown key"},

@@ -19,7 +19,7 @@ using nlohmann::json;
 
 constexpr int kMostDeviceTypes = 31;  // five bits of the peripheral device type
 constexpr std::string_view kVoranteModel = "vorante";
-constexpr std::string_view kVoranteKeys[] = {"driveType", "skew", "eftim", "factorySetting"};
+constexpr std::string_view kVoranteKeys[] = {"driveType", "skew", "eftim", "factorySetting", "disturbedBySettings"};
 constexpr std::size_t kNumberWidth = 4;
 
 std::optional<char> parseLetter(const ObjectFields& fields) {
@@ -100,7 +100,8 @@ std::optional<vorante::DriveSetup> parseVorante(const ObjectFields& fields, cons
 DeviceDescription parseDevice(const json& value, const JsonPath& path, const std::vector<AdapterDescription>& adapters) {
   ObjectFields fields(value, path,
                       {"adapter", "target", "lun", "letter", "deviceType", "model", "vendor", "product", "revision",
-                       "vendorSpecific", "flash", "faults", "driveType", "skew", "eftim", "factorySetting"});
+                       "vendorSpecific", "flash", "faults", "driveType", "skew", "eftim", "factorySetting",
+                       "disturbedBySettings"});
   DeviceDescription device;
   device.address = parseAddress(fields, adapterOf(fields, adapters));
   device.letter = parseLetter(fields);
@@ -113,6 +114,7 @@ DeviceDescription parseDevice(const json& value, const JsonPath& path, const std
   if (device.flash.empty()) fail(fields.at("flash"), "expected a firmware file name or blank");
   if (fields.has("faults")) device.faults = parseFaults(fields.value("faults"), fields.at("faults"));
   device.vorante = parseVorante(fields, device);
+  device.disturbedBySettings = fields.flag("disturbedBySettings", false);
   return device;
 }
 

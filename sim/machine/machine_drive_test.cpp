@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/host.h"
+#include "platform/registry.h"
 #include "platform/scratch_folder.h"
 #include "sim/drives/vorante/vorante_test_support.h"
 #include "sim/machine/machine_host.h"
@@ -42,9 +43,9 @@ std::vector<std::uint8_t> bytesOf(const fs::path& path) {
 // A machine folder as `simpc new` makes it, run by one program after another.
 class MachineDriveUpdate : public ::testing::Test {
  protected:
-  MachineDriveUpdate() {
+  explicit MachineDriveUpdate(const char* machine = kMachine) {
     fs::path description = scratch_.path() / "machine.json";
-    std::ofstream(description) << kMachine;
+    std::ofstream(description) << machine;
     makeMachine(description, folder_);
   }
 
@@ -129,6 +130,65 @@ TEST_F(MachineDriveUpdate, ADriveThatHungStaysSilentForTheNextProgram) {
   std::vector<std::uint8_t> data(36);
   EXPECT_EQ(send(next, kHanging, sim::testing_support::inquiryCdb(36), DataDirection::In, data).kind, Kind::Timeout);
   EXPECT_EQ(revision(next, kSound), "3.00") << "the other drive answers";
+}
+
+// DMA on the IDE channel, autorun off; the first drive is disturbed by DMA, the second not.
+const char kDisturbingMachine[] = R"({
+  "platform": 5, "administrator": true, "aspi": {"installed": true}, "cdrManager": {"installed": false},
+  "autorun": false,
+  "adapters": [{"number": 0, "kind": "ide", "dma": true}],
+  "devices": [
+    {"adapter": 0, "target": 0, "letter": "D", "model": "vorante", "vendor": "VORANTE", "product": "VR2410A",
+     "revision": "3.00", "flash": "VR2410A-0300.CVT", "disturbedBySettings": true},
+    {"adapter": 0, "target": 1, "letter": "E", "model": "vorante", "vendor": "VORANTE", "product": "VR2410A",
+     "revision": "3.00", "flash": "VR2410A-0300.CVT"}
+  ],
+  "firmware": [{"file": "VR2410A-0300.CVT", "model": "VR2410A", "revision": "3.00"},
+               {"file": "VR2410A-0310.CVT", "model": "VR2410A", "revision": "3.10"}]
+})";
+
+const platform::ScsiAddress kDisturbed{0, 0, 0, 0};
+const platform::ScsiAddress kUndisturbed{0, 0, 1, 0};
+
+class DisturbedDrive : public MachineDriveUpdate {
+ protected:
+  DisturbedDrive() : MachineDriveUpdate(kDisturbingMachine) {}
+
+  // As the guard switches DMA off on Windows NT: through the atapi driver's parameters.
+  void switchOffDma() {
+    Program program(folder_);
+    platform::Hive hive = openHive(folder_);
+    platform::ScopedHive use(hive);
+    platform::ScopedKey key;
+    ASSERT_EQ(platform::RegOpenKeyEx(platform::HKEY_LOCAL_MACHINE, atapiDeviceKey(0).c_str(), 0,
+                                     platform::KEY_ALL_ACCESS, key.out()),
+              0);
+    const std::string off = "DmaDetectionLevel = 0x0;";
+    ASSERT_EQ(platform::RegSetValueEx(key.get(), "DriverParameter", platform::REG_SZ,
+                                      reinterpret_cast<const std::uint8_t*>(off.c_str()),
+                                      platform::DWORD(off.size() + 1)),
+              0);
+  }
+};
+
+TEST_F(DisturbedDrive, FailsEveryBlockWhileDmaIsInEffectUntilARestartSwitchesItOff) {
+  Firmware firmware = newFirmware();
+  std::vector<Kind> refused(32, Kind::Refused);
+  {
+    Program flasher(folder_);
+    EXPECT_EQ(download(flasher, kDisturbed, firmware), refused);
+    EXPECT_EQ(download(flasher, kUndisturbed, firmware), std::vector<Kind>(32, Kind::Done))
+        << "a drive they do not disturb";
+  }
+  switchOffDma();
+  {
+    Program flasher(folder_);
+    EXPECT_EQ(download(flasher, kDisturbed, firmware), refused) << "a setting changes with the next start of Windows";
+  }
+  restartMachine(folder_);
+  Program flasher(folder_);
+  EXPECT_EQ(download(flasher, kDisturbed, firmware), std::vector<Kind>(32, Kind::Done));
+  EXPECT_EQ(bytesOf(folder_.flashImage(kDisturbed)), firmware.data);
 }
 
 }  // namespace

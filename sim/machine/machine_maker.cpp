@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "platform/files.h"
+#include "sim/machine/machine_host.h"
 #include "sim/machine/machine_parts.h"
 
 namespace sim {
@@ -44,7 +45,7 @@ void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 
 void writeParts(const MachineFolder& folder, const Parts& parts) {
   for (const fs::path& path : {folder.flash(), folder.files(), folder.state()}) freshFolder(path);
-  std::string hive = freshRegistryText();
+  std::string hive = freshRegistryText(parts.machine);
   writeFile(folder.registry(), {hive.begin(), hive.end()});
   try {
     writeFirmwareSet(parts.firmware, folder.files().native());
@@ -104,6 +105,15 @@ void resetMachine(const MachineFolder& folder) {
   Parts parts = partsOf(folder.description());
   checkWritable(folder);
   writeParts(folder, parts);
+}
+
+// The registry first: the restart's record goes last, so a failure leaves it for another try.
+void restartMachine(const MachineFolder& folder) {
+  MachineDescription machine = readDescription(folder);
+  platform::Hive hive = openHive(folder);
+  rebuildVolatileKeys(hive, machine);
+  if (!hive.changed()) throw MachineError(folder.registry().native() + ": cannot be written");
+  rebootMachine(folder);
 }
 
 }  // namespace sim

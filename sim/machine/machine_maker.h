@@ -18,4 +18,9 @@ void makeMachine(const std::filesystem::path& description, const MachineFolder& 
 // description: the machine as freshly made.
 void resetMachine(const MachineFolder& folder);
 
+// A restart of Windows: the registry's volatile keys made again from the drives and the
+// settings the hive holds, so that settings a program changed take effect; then the drives'
+// power-on state and the restart's record removed (rebootMachine).
+void restartMachine(const MachineFolder& folder);
+
 }  // namespace sim

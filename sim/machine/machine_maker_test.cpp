@@ -176,5 +176,134 @@ TEST_F(MachineMaker, ARebootReleasesTheLocksAndForgetsTheRestart) {
   EXPECT_TRUE(rebooted.trayOpen);
 }
 
+std::vector<std::uint8_t> text(const std::string& value) {
+  std::vector<std::uint8_t> bytes(value.begin(), value.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+std::vector<std::uint8_t> number(std::uint32_t value) { return {std::uint8_t(value), 0, 0, 0}; }
+
+std::optional<std::vector<std::uint8_t>> valueIn(platform::Hive& hive, platform::HKEY root, const std::string& path,
+                                                 const char* name) {
+  const platform::RegValue* value = hiveValue(hive, root, path, name);
+  return value ? std::optional(value->data) : std::nullopt;
+}
+
+TEST_F(MachineMaker, TheXpHiveHasEachChannelsDmaAndTheAutorunOfTheCdromDriver) {
+  makeMachine(DEFAULT_MACHINE_DESCRIPTION, folder_);
+  platform::Hive hive = openHive(folder_);
+  using platform::HKEY_LOCAL_MACHINE;
+  EXPECT_EQ(valueIn(hive, HKEY_LOCAL_MACHINE, kCdromServiceKey, "Autorun"), number(1));
+  EXPECT_EQ(valueIn(hive, HKEY_LOCAL_MACHINE, scsiPortKey(0), "Driver"), text("atapi"));
+  EXPECT_EQ(valueIn(hive, HKEY_LOCAL_MACHINE, scsiPortKey(0), "DMAEnabled"), number(1))
+      << "the default machine has DMA on its IDE channel";
+  EXPECT_EQ(valueIn(hive, HKEY_LOCAL_MACHINE, scsiPortKey(1), "Driver"), text("aic7880"));
+  EXPECT_FALSE(valueIn(hive, HKEY_LOCAL_MACHINE, scsiPortKey(1), "DMAEnabled"));
+  EXPECT_FALSE(hive.root(platform::HKEY_DYN_DATA).subkeys.contains("config manager"));
+}
+
+// Windows 98 with two IDE channels of one controller, DMA on the first, autorun off, and a
+// SCSI adapter.
+const char kWindows98[] = R"({
+  "platform": 3, "administrator": true, "aspi": {"installed": true}, "cdrManager": {"installed": false},
+  "autorun": false,
+  "adapters": [{"number": 0, "kind": "ide", "dma": true}, {"number": 1, "kind": "ide"},
+               {"number": 2, "kind": "scsi", "identifier": "AHA-2940"}],
+  "devices": [
+    {"adapter": 0, "target": 1, "letter": "D", "vendor": "VORANTE", "product": "VR1204A", "revision": "2.00"},
+    {"adapter": 1, "target": 0, "letter": "E", "vendor": "Vorante", "product": "VR2410A", "revision": "3.00"},
+    {"adapter": 2, "target": 3, "letter": null, "vendor": "VORANTE", "product": "VD0804A", "revision": "1.05"}
+  ]
+})";
+
+// The hardware keys Config Manager lists, in the order a program finds them.
+std::vector<std::string> hardwareKeysListed(platform::Hive& hive) {
+  std::vector<std::string> keys;
+  const auto& devnodes = hive.root(platform::HKEY_DYN_DATA).subkeys.at("config manager").subkeys.at("enum").subkeys;
+  for (const auto& [name, devnode] : devnodes) {
+    const platform::RegValue* value = hiveValue(hive, platform::HKEY_DYN_DATA, "Config Manager\\Enum\\" + name,
+                                                "HardWareKey");
+    keys.push_back(value ? std::string(value->data.begin(), value->data.end() - 1) : "none");
+  }
+  return keys;
+}
+
+TEST_F(MachineMaker, TheWindows98HiveNamesEachDriveWhereWindowsKeepsItsSettings) {
+  makeMachine(describe(kWindows98), folder_);
+  MachineDescription machine = readDescription(folder_);
+  platform::Hive hive = openHive(folder_);
+  auto value = [&](const std::string& path, const char* name) {
+    return valueIn(hive, platform::HKEY_LOCAL_MACHINE, path, name);
+  };
+  const std::string pci = "PCI&VEN_8086&DEV_7111&BUS_00&DEV_07&FUNC_01";
+  EXPECT_EQ(hardwareKey(machine, machine.devices[1]), "SCSI\\VORANTE_VR2410A_________3\\MF&CHILD0001&" + pci);
+  std::vector<std::string> listed = hardwareKeysListed(hive);
+  for (const DeviceDescription& device : machine.devices) {
+    std::string key = "Enum\\" + hardwareKey(machine, device);
+    EXPECT_EQ(value(key, "SCSITargetID"), text(std::to_string(device.address.target))) << key;
+    EXPECT_EQ(value(key, "AutoInsertNotification"), std::vector<std::uint8_t>{0}) << key;
+    EXPECT_NE(std::find(listed.begin(), listed.end(), hardwareKey(machine, device)), listed.end()) << key;
+  }
+  EXPECT_EQ(listed.size(), 2 + machine.devices.size()) << "the two channels are devices too";
+  std::vector<std::string> keys;
+  for (const DeviceDescription& device : machine.devices) keys.push_back("Enum\\" + hardwareKey(machine, device));
+  EXPECT_EQ(value(keys[0], "CurrentDriveLetterAssignment"), text("D"));
+  EXPECT_EQ(value(keys[0], "DMACurrentlyUsed"), std::vector<std::uint8_t>{1});
+  EXPECT_EQ(value(keys[1], "DMACurrentlyUsed"), std::vector<std::uint8_t>{0});
+  EXPECT_FALSE(value(keys[2], "DMACurrentlyUsed")) << "a SCSI drive has no DMA setting of its own";
+  EXPECT_EQ(value("Enum\\MF\\CHILD0000\\" + pci, "Driver"), text("hdc\\0001"));
+  EXPECT_EQ(value("System\\CurrentControlSet\\Services\\Class\\hdc\\0001", "IDEDMADRIVE1"),
+            std::vector<std::uint8_t>{1});
+  EXPECT_TRUE(disturbingSettingsOn(hive, machine, machine.devices[0]));
+  EXPECT_FALSE(disturbingSettingsOn(hive, machine, machine.devices[1])) << "no DMA, no autorun";
+}
+
+// A program's change to the registry, made as the program makes it: inside the machine.
+void setValue(const MachineFolder& folder, platform::HKEY root, const std::string& path, const char* name,
+              platform::DWORD type, const std::vector<std::uint8_t>& data) {
+  MachineHost host(folder.root());
+  platform::ScopedHost scope(host);
+  platform::Hive hive = openHive(folder);
+  platform::ScopedHive use(hive);
+  platform::ScopedKey key;
+  ASSERT_EQ(platform::RegCreateKeyEx(root, path.c_str(), platform::KEY_ALL_ACCESS, key.out(), nullptr), 0);
+  ASSERT_EQ(platform::RegSetValueEx(key.get(), name, type, data.data(), platform::DWORD(data.size())), 0);
+}
+
+TEST_F(MachineMaker, ARestartMakesTheDeviceMapAgainFromTheAtapiParameters) {
+  makeMachine(DEFAULT_MACHINE_DESCRIPTION, folder_);
+  setValue(folder_, platform::HKEY_LOCAL_MACHINE, atapiDeviceKey(0), "DriverParameter", platform::REG_SZ,
+           text("DmaDetectionLevel = 0x0;"));
+  recordRestart(folder_, 6);
+  {
+    platform::Hive hive = openHive(folder_);
+    EXPECT_EQ(valueIn(hive, platform::HKEY_LOCAL_MACHINE, scsiPortKey(0), "DMAEnabled"), number(1))
+        << "until Windows restarts";
+  }
+  restartMachine(folder_);
+  EXPECT_FALSE(recordedRestart(folder_));
+  platform::Hive hive = openHive(folder_);
+  EXPECT_EQ(valueIn(hive, platform::HKEY_LOCAL_MACHINE, scsiPortKey(0), "DMAEnabled"), number(0));
+  EXPECT_EQ(valueIn(hive, platform::HKEY_LOCAL_MACHINE, scsiPortKey(1), "Driver"), text("aic7880"));
+  setValue(folder_, platform::HKEY_LOCAL_MACHINE, atapiDeviceKey(0), "DriverParameter", platform::REG_SZ, text(""));
+  restartMachine(folder_);
+  hive = openHive(folder_);
+  EXPECT_EQ(valueIn(hive, platform::HKEY_LOCAL_MACHINE, scsiPortKey(0), "DMAEnabled"), number(1));
+}
+
+TEST_F(MachineMaker, ARestartListsTheWindows98DevicesAfresh) {
+  makeMachine(describe(kWindows98), folder_);
+  platform::Hive fresh = openHive(folder_);
+  std::vector<std::string> made = hardwareKeysListed(fresh);
+  setValue(folder_, platform::HKEY_DYN_DATA, "Config Manager\\Enum\\C29A3B20", "HardWareKey", platform::REG_SZ,
+           text("SCSI\\STALE"));
+  setValue(folder_, platform::HKEY_DYN_DATA, "Config Manager\\Enum\\DEADBEEF", "HardWareKey", platform::REG_SZ,
+           text("SCSI\\GONE"));
+  restartMachine(folder_);
+  platform::Hive hive = openHive(folder_);
+  EXPECT_EQ(hardwareKeysListed(hive), made);
+}
+
 }  // namespace
 }  // namespace sim

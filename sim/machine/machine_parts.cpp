@@ -2,12 +2,17 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "platform/registry.h"
 #include "quillon/firmware/firmware_image.h"
 #include "quillon/firmware/model_table.h"
 #include "sim/machine/machine_folder.h"
+#include "sim/machine/machine_host.h"
 
 namespace sim {
 namespace {
@@ -40,6 +45,157 @@ auto parseReferenced(const nlohmann::json& reference, const char* key, const fs:
     return parse(part);
   } catch (const DescriptionError& fault) {
     throw MachineError(fmt::format("{}: {}{}", source.native(), inFile ? "" : std::string("/") + key, fault.what()));
+  }
+}
+
+// ---- The drives in the registry ----
+
+using platform::HKEY_DYN_DATA;
+using platform::HKEY_LOCAL_MACHINE;
+using Key = platform::Hive::Key;
+
+constexpr char kClassKeys[] = "System\\CurrentControlSet\\Services\\Class\\";
+constexpr char kDmaDetectionLevel[] = "dmadetectionlevel=";
+constexpr unsigned kFirstDevnode = 0xC29A3B20;
+constexpr unsigned kDevnodeStep = 0x40;
+
+std::string lower(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
+// The key at `path` below `base`, made with its parents where missing.
+Key& keyAt(Key& base, std::string_view path) {
+  Key* key = &base;
+  for (std::size_t start = 0; start < path.size();) {
+    std::size_t end = std::min(path.find('\\', start), path.size());
+    std::string_view name = path.substr(start, end - start);
+    auto [child, made] = key->subkeys.try_emplace(lower(name));
+    if (made) child->second.name = std::string(name);
+    key = &child->second;
+    start = end + 1;
+  }
+  return *key;
+}
+
+Key& machineKey(platform::Hive& hive, std::string_view path) { return keyAt(hive.root(HKEY_LOCAL_MACHINE), path); }
+
+void put(Key& key, std::string_view name, platform::RegValue value) {
+  auto same = [&](const Key::Value& v) { return lower(v.name) == lower(name); };
+  auto existing = std::find_if(key.values.begin(), key.values.end(), same);
+  if (existing != key.values.end()) {
+    existing->value = std::move(value);
+  } else {
+    key.values.push_back({std::string(name), std::move(value)});
+  }
+}
+
+platform::RegValue text(std::string_view value) {
+  platform::RegValue result{platform::REG_SZ, {value.begin(), value.end()}};
+  result.data.push_back(0);
+  return result;
+}
+
+platform::RegValue dword(std::uint32_t value) {
+  return {platform::REG_DWORD, {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+                                std::uint8_t(value >> 24)}};
+}
+
+// Windows 9x keeps its device flags as one byte.
+platform::RegValue flagByte(bool on) { return {platform::REG_BINARY, {std::uint8_t(on ? 1 : 0)}}; }
+
+std::string portDriver(const AdapterDescription& adapter) {
+  switch (adapter.kind) {
+    case AdapterKind::Ide:
+      return "atapi";
+    case AdapterKind::Parallel:
+      return "epatapi";
+    case AdapterKind::Scsi:
+      break;
+  }
+  std::string driver;
+  for (char c : lower(adapter.identifier))
+    if (std::isalnum(static_cast<unsigned char>(c))) driver += c;
+  return driver;
+}
+
+// As the atapi driver reads its parameters: "DmaDetectionLevel = 0x0;" switches DMA off.
+bool dmaDetectionOff(platform::Hive& hive, int adapter) {
+  const platform::RegValue* value = hiveValue(hive, HKEY_LOCAL_MACHINE, atapiDeviceKey(adapter), "DriverParameter");
+  if (!value || value->type != platform::REG_SZ) return false;
+  std::string parameters;
+  for (char c : lower(std::string(value->data.begin(), value->data.end())))
+    if (c != ' ' && c != '\0') parameters += c;
+  std::size_t at = parameters.find(kDmaDetectionLevel);
+  if (at == std::string::npos) return false;
+  return std::strtoul(parameters.c_str() + at + std::strlen(kDmaDetectionLevel), nullptr, 0) == 0;
+}
+
+void writeNtKeys(platform::Hive& hive, const MachineDescription& machine) {
+  put(machineKey(hive, kCdromServiceKey), "Autorun", dword(machine.autorun ? 1 : 0));
+  for (const AdapterDescription& adapter : machine.adapters)
+    if (adapter.kind == AdapterKind::Ide) machineKey(hive, atapiDeviceKey(adapter.number));
+}
+
+void writeDeviceMap(platform::Hive& hive, const MachineDescription& machine) {
+  machineKey(hive, "HARDWARE\\DEVICEMAP\\Scsi").subkeys.clear();
+  for (const AdapterDescription& adapter : machine.adapters) {
+    Key& port = machineKey(hive, scsiPortKey(adapter.number));
+    put(port, "Driver", text(portDriver(adapter)));
+    if (adapter.kind == AdapterKind::Ide)
+      put(port, "DMAEnabled", dword(adapter.dma && !dmaDetectionOff(hive, adapter.number) ? 1 : 0));
+  }
+}
+
+std::string channelHardwareKey(const IdeChannel& place) {
+  return fmt::format("MF\\CHILD000{}\\{}", place.channel, idePciFunction(place.controller));
+}
+
+std::string channelClassKey(const IdeChannel& place) {
+  return fmt::format("{}hdc\\{:04}", kClassKeys, 1 + 2 * place.controller + place.channel);
+}
+
+void writeIdeChannel(platform::Hive& hive, const IdeChannel& place) {
+  Key& channel = machineKey(hive, "Enum\\" + channelHardwareKey(place));
+  put(channel, "Class", text("hdc"));
+  put(channel, "Driver", text(channelClassKey(place).substr(std::strlen(kClassKeys))));
+  put(machineKey(hive, channelClassKey(place)), "DriverDesc",
+      text(place.channel == 0 ? "Primary IDE controller (dual fifo)" : "Secondary IDE controller (dual fifo)"));
+}
+
+void write9xDevice(platform::Hive& hive, const MachineDescription& machine, const DeviceDescription& device) {
+  Key& key = machineKey(hive, "Enum\\" + hardwareKey(machine, device));
+  put(key, "Class", text("CDROM"));
+  put(key, "SCSITargetID", text(std::to_string(device.address.target)));
+  put(key, "SCSILUN", text(std::to_string(device.address.lun)));
+  if (device.letter) put(key, "CurrentDriveLetterAssignment", text(std::string(1, *device.letter)));
+  put(key, "AutoInsertNotification", flagByte(machine.autorun));
+  const AdapterDescription& adapter = machine.adapters.at(std::size_t(device.address.adapter));
+  if (adapter.kind != AdapterKind::Ide) return;
+  put(key, "DMACurrentlyUsed", flagByte(adapter.dma));
+  put(machineKey(hive, channelClassKey(ideChannelOf(machine, adapter.number))),
+      fmt::format("IDEDMADRIVE{}", device.address.target), flagByte(adapter.dma));
+}
+
+void write9xKeys(platform::Hive& hive, const MachineDescription& machine) {
+  for (const AdapterDescription& adapter : machine.adapters)
+    if (adapter.kind == AdapterKind::Ide) writeIdeChannel(hive, ideChannelOf(machine, adapter.number));
+  for (const DeviceDescription& device : machine.devices) write9xDevice(hive, machine, device);
+}
+
+// One devnode per IDE channel, then one per device, each naming its hardware key.
+void writeConfigManager(platform::Hive& hive, const MachineDescription& machine) {
+  Key& devnodes = keyAt(hive.root(HKEY_DYN_DATA), "Config Manager\\Enum");
+  devnodes.subkeys.clear();
+  std::vector<std::string> hardwareKeys;
+  for (const AdapterDescription& adapter : machine.adapters)
+    if (adapter.kind == AdapterKind::Ide)
+      hardwareKeys.push_back(channelHardwareKey(ideChannelOf(machine, adapter.number)));
+  for (const DeviceDescription& device : machine.devices) hardwareKeys.push_back(hardwareKey(machine, device));
+  for (std::size_t i = 0; i < hardwareKeys.size(); ++i) {
+    Key& devnode = keyAt(devnodes, fmt::format("{:08X}", kFirstDevnode + kDevnodeStep * i));
+    put(devnode, "HardWareKey", text(hardwareKeys[i]));
   }
 }
 
@@ -81,8 +237,33 @@ std::vector<std::vector<std::uint8_t>> flashImages(const MachineDescription& mac
 
 // Only what the suite reads; a program that finds no value of its own takes its default
 // (without a Language value Parlex speaks English).
-std::string freshRegistryText() {
-  return platform::Hive::fromText("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorante\\Quillon]\n").toText();
+std::string freshRegistryText(const MachineDescription& machine) {
+  platform::Hive hive = platform::Hive::fromText("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vorante\\Quillon]\n");
+  switch (registryStyle(machine.platform)) {
+    case RegistryStyle::Nt:
+      writeNtKeys(hive, machine);
+      break;
+    case RegistryStyle::Windows9x:
+      write9xKeys(hive, machine);
+      break;
+    case RegistryStyle::None:
+      break;
+  }
+  rebuildVolatileKeys(hive, machine);
+  return hive.toText();
+}
+
+void rebuildVolatileKeys(platform::Hive& hive, const MachineDescription& machine) {
+  switch (registryStyle(machine.platform)) {
+    case RegistryStyle::Nt:
+      writeDeviceMap(hive, machine);
+      break;
+    case RegistryStyle::Windows9x:
+      writeConfigManager(hive, machine);
+      break;
+    case RegistryStyle::None:
+      break;
+  }
 }
 
 }  // namespace sim

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/registry.h"
 #include "sim/machine/description.h"
 #include "sim/machines/firmware_set.h"
 #include "sim/machines/oem_set.h"
@@ -28,7 +29,14 @@ std::vector<std::vector<std::uint8_t>> flashImages(const MachineDescription& mac
                                                    const std::vector<FirmwareFile>& firmware,
                                                    const std::filesystem::path& description);
 
-// The hive of a freshly installed PC, as REGEDIT4 text.
-std::string freshRegistryText();
+// The hive of a freshly installed PC, as REGEDIT4 text: the suite's own key, and the keys
+// Windows of the machine's platform has for its drives, with the DMA and autorun settings
+// the description gives them.
+std::string freshRegistryText(const MachineDescription& machine);
+
+// What Windows builds afresh at every start, from the drives and the settings the hive holds:
+// HARDWARE\DEVICEMAP\Scsi on NT (DMA is off on a channel whose atapi DriverParameter sets
+// DmaDetectionLevel to 0), HKEY_DYN_DATA's Config Manager entries on Windows 9x.
+void rebuildVolatileKeys(platform::Hive& hive, const MachineDescription& machine);
 
 }  // namespace sim

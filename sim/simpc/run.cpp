@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/host.h"
+#include "sim/machine/machine_maker.h"
 
 namespace sim::simpc {
 namespace {
@@ -62,7 +63,7 @@ void checkRunnable(const MachineFolder& folder) {
 void carryOutRestart(const MachineFolder& folder, std::ostream& out, const std::string& who) {
   std::optional<std::uint32_t> flags = recordedRestart(folder);
   if (!flags) return;
-  rebootMachine(folder);
+  restartMachine(folder);
   fmt::print(out, "simpc: {} asked Windows to restart (flags 0x{:X}); the machine has rebooted\n", who, *flags);
 }
 
