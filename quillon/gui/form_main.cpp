@@ -27,10 +27,14 @@ constexpr int kLineHeight = 40;
 constexpr std::uint32_t kFirstTickMs = 100;
 
 // Labels one below the other from `top`, each a line of the page's width.
-void addLabels(Form& form, const char* page, std::initializer_list<const char*> names, int top = 8) {
+// Four wrapped lines, as the longer German and French texts need.
+constexpr int kTallLineHeight = 64;
+
+void addLabels(Form& form, const char* page, std::initializer_list<const char*> names, int top = 8,
+               int lineHeight = kLineHeight) {
   for (const char* name : names) {
-    form.add(ControlKind::Label, name, {8, top, kPageWidth - 16, kLineHeight - 4}, page);
-    top += kLineHeight;
+    form.add(ControlKind::Label, name, {8, top, kPageWidth - 16, lineHeight - 4}, page);
+    top += lineHeight;
   }
 }
 
@@ -88,7 +92,7 @@ void TFormMain::buildControls() {
 }
 
 void TFormMain::buildPagesOneToFive() {
-  addLabels(form_, "P1", {"P1L1", "P1L2", "P1L3"});
+  addLabels(form_, "P1", {"P1L1", "P1L2", "P1L3"}, 8, kTallLineHeight);
   addLabels(form_, "P2", {"P2L1", "P2L2", "P2L3"});
   form_.add(ControlKind::TreeView, "DrvTree", {8, 128, kPageWidth - 16, 164}, "P2");
   addLabels(form_, "P3", {"P3L1", "P3L2"});
@@ -103,7 +107,7 @@ void TFormMain::buildPagesOneToFive() {
   addLabels(form_, "P4", {"P4L4"}, 192);
   addReadOnlyEdit(form_, "EdtDir", {8, 232, kPageWidth - 16, 24}, "P4");
   addLabels(form_, "P4", {"P4L5"}, 264);
-  addLabels(form_, "P5", {"P5L1", "P5L2", "P5L3"}, 8);
+  addLabels(form_, "P5", {"P5L1", "P5L2", "P5L3"}, 8, kTallLineHeight);
 }
 
 void TFormMain::buildPagesSixToNine() {
@@ -113,16 +117,16 @@ void TFormMain::buildPagesSixToNine() {
   for (int icon = 1; icon <= 5; ++icon)
     form_.add<Image>(fmt::format("Icon{}", icon), {156, 156, 64, 64}, "P6").setVisible(false);
   addLabels(form_, "P6", {"P6L4"}, 236);
-  addLabels(form_, "P7", {"P7L1", "P7L2", "P7L3"});
-  form_.add(ControlKind::Button, "P7ButNext", {96, 160, 88, 28}, "P7").setText("&Next");
-  form_.add(ControlKind::Button, "P7ButFail", {196, 160, 88, 28}, "P7");
+  addLabels(form_, "P7", {"P7L1", "P7L2", "P7L3"}, 8, kTallLineHeight);
+  form_.add(ControlKind::Button, "P7ButNext", {96, 208, 88, 28}, "P7").setText("&Next");
+  form_.add(ControlKind::Button, "P7ButFail", {196, 208, 88, 28}, "P7");
   addLabels(form_, "P8", {"P8L1", "P8L2"});
   // Fixed English texts in every language.
   control("P8L1").setText(
       "The updating process failed. Your drive will not work properly. Please contact your local distributor.");
   control("P8L2").setText("In order to continue, click Exit and restart your system.");
-  addLabels(form_, "P9", {"P9L1", "P9L2", "P9L3"});
-  form_.add(ControlKind::Button, "P9ButReadMe", {8, 136, 96, 28}, "P9");
+  addLabels(form_, "P9", {"P9L1", "P9L2", "P9L3"}, 8, kTallLineHeight);
+  form_.add(ControlKind::Button, "P9ButReadMe", {8, 208, 96, 28}, "P9");
 }
 
 void TFormMain::bindHandlers() {
