@@ -36,15 +36,12 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-# Until the wizard exists, the main job lists the built-in machine's firmware files.
-# A fresh copy of the built-in PC in a temporary folder: its drives, the files that fit
-# drive 0, the update of drive 0 to the newest of them, and the machine afterwards.
+# A fresh copy of the built-in PC in a temporary folder, Quillon's automatic run on it (the
+# simulated user updates the first drive to its newest firmware), and the machine afterwards.
 run: build
 	@pc=$$(mktemp -d)/pc && simpc=$(BUILD_DIR)/bin/simpc && \
 	$$simpc new $$pc && \
-	$$simpc run $$pc quillon-cli drives && \
-	$$simpc run $$pc quillon-cli firmware --drive 0 && \
-	$$simpc run $$pc quillon-cli flash --drive 0 VR1204A-0220.CVT --yes && \
+	$$simpc run $$pc quillon --headless && \
 	$$simpc show $$pc
 
 bench: build
@@ -54,6 +51,7 @@ bench: build
 	@$(BUILD_DIR)/bin/bench-scsi-surfaces
 	@$(BUILD_DIR)/bin/bench-scan
 	@$(BUILD_DIR)/bin/bench-kernel-flash
+	@bench/quillon_run.sh $(BUILD_DIR)
 
 clean:
 	@rm -rf build build-asan

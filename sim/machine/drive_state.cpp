@@ -9,10 +9,24 @@ namespace {
 
 using nlohmann::json;
 
+json indicatorJson(const std::optional<vorante::Indicator>& indicator) {
+  if (!indicator) return nullptr;
+  return std::string(vorante::indicatorName(*indicator));
+}
+
+// Absent in the drive states of machines made before drives had one.
+std::optional<vorante::Indicator> parseIndicator(const ObjectFields& fields) {
+  if (!fields.has("indicator") || fields.value("indicator").is_null()) return std::nullopt;
+  std::optional<vorante::Indicator> indicator = vorante::indicatorNamed(fields.text("indicator"));
+  if (!indicator) fail(fields.at("indicator"), "expected off, blinking, steady or error");
+  return indicator;
+}
+
 json stateJson(const DriveState& state) {
   json faults = faultsJson(state.faultsLeft);
   faults.erase("mediumPresent");
-  return {{"vendor", state.identity.vendor},
+  return {{"indicator", indicatorJson(state.indicator)},
+          {"vendor", state.identity.vendor},
           {"product", state.identity.product},
           {"revision", state.identity.revision},
           {"vendorSpecific", state.identity.vendorSpecific},
@@ -29,7 +43,7 @@ json addressJson(const platform::ScsiAddress& address) {
 DriveState parseState(const json& value, const JsonPath& path, const DeviceDescription& device) {
   ObjectFields fields(value, path,
                       {"adapter", "target", "lun", "vendor", "product", "revision", "vendorSpecific", "trayOpen",
-                       "medium", "removalPrevented", "faultsLeft"});
+                       "medium", "removalPrevented", "faultsLeft", "indicator"});
   json address = addressJson(device.address);
   for (const auto& [key, expected] : address.items())
     if (fields.integer(key, 0, 255) != expected.get<int>())
@@ -42,6 +56,7 @@ DriveState parseState(const json& value, const JsonPath& path, const DeviceDescr
   state.medium = fields.flag("medium");
   state.removalPrevented = fields.flag("removalPrevented");
   state.faultsLeft = parseFaults(fields.value("faultsLeft"), fields.at("faultsLeft"));
+  state.indicator = parseIndicator(fields);
   return state;
 }
 
@@ -54,12 +69,15 @@ DriveState powerOnState(const DeviceDescription& device) {
   state.medium = device.faults.mediumPresent;
   state.faultsLeft = device.faults;
   state.faultsLeft.mediumPresent = false;
+  if (device.model == "vorante") state.indicator = vorante::Indicator::Off;
   return state;
 }
 
 DriveState restartedState(DriveState state, const DeviceDescription& device) {
   state.removalPrevented = false;
-  state.faultsLeft = powerOnState(device).faultsLeft;
+  DriveState powerOn = powerOnState(device);
+  state.faultsLeft = powerOn.faultsLeft;
+  state.indicator = powerOn.indicator;
   return state;
 }
 

@@ -4,12 +4,14 @@
 // program left them: the identity it reports, the tray, the disc, the removal lock and what
 // is left of its injected faults.
 
+#include <optional>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "sim/drives/faults.h"
 #include "sim/drives/identity.h"
+#include "sim/drives/vorante/indicator.h"
 #include "sim/machine/description.h"
 
 namespace sim {
@@ -23,12 +25,16 @@ struct DriveState {
   bool medium = false;
   bool removalPrevented = false;
   Faults faultsLeft;  // its mediumPresent is not used: `medium` says it
+  // The maker's drives have one, kept as it settles once a programming under way ends;
+  // a plain drive has none.
+  std::optional<vorante::Indicator> indicator;
 };
 
 // As the drive comes from the factory into a freshly made machine.
 DriveState powerOnState(const DeviceDescription& device);
-// After Windows restarted: the lock is gone and the faults are armed again, while the tray,
-// the disc and the firmware (so the identity) stay as they were.
+// After Windows restarted: the lock is gone, the faults are armed again and the indicator
+// is dark after the bus reset, while the tray, the disc and the firmware (so the identity)
+// stay as they were.
 DriveState restartedState(DriveState state, const DeviceDescription& device);
 
 bool sameState(const DriveState& a, const DriveState& b);

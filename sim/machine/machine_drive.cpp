@@ -68,9 +68,13 @@ std::shared_ptr<vorante::FlashStore> flashStore(const std::optional<std::filesys
 }
 
 std::unique_ptr<Personality> personalityOf(const DriveState& state, const std::shared_ptr<Faults>& faults,
-                                           PersonalityMaker make, const std::optional<std::filesystem::path>& file) {
+                                           PersonalityMaker make, const std::optional<std::filesystem::path>& file,
+                                           vorante::VorantePersonality*& maker) {
   if (!make) return nullptr;
-  return make({state.device, flashStore(file), faults});
+  std::unique_ptr<Personality> personality = make({state.device, flashStore(file), faults});
+  maker = dynamic_cast<vorante::VorantePersonality*>(personality.get());
+  if (maker && state.indicator) maker->restoreIndicator(*state.indicator);
+  return personality;
 }
 
 }  // namespace
@@ -78,7 +82,7 @@ std::unique_ptr<Personality> personalityOf(const DriveState& state, const std::s
 MachineDrive::MachineDrive(const DriveState& state, PersonalityMaker make,
                            std::optional<std::filesystem::path> flashFile)
     : faultsLeft_(std::make_shared<Faults>(state.faultsLeft)),
-      core_(state.identity, mechanismOnly(state), personalityOf(state, faultsLeft_, make, flashFile)),
+      core_(state.identity, mechanismOnly(state), personalityOf(state, faultsLeft_, make, flashFile, vorante_)),
       state_(state) {
   send(core_, {kRequestSense, 0, 0, 0, std::uint8_t(platform::kSenseSize), 0});
   if (state.trayOpen) send(core_, {kStartStopUnit, 0, 0, 0, kLoadEject, 0});
@@ -96,6 +100,7 @@ DriveState MachineDrive::state() const {
   DriveState state = state_;
   state.identity = core_.identity();
   state.faultsLeft = *faultsLeft_;
+  if (vorante_) state.indicator = vorante_->settledIndicator();
   return state;
 }
 

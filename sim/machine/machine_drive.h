@@ -16,6 +16,7 @@
 
 #include "platform/scsi_bus.h"
 #include "sim/drives/emulated_drive.h"
+#include "sim/drives/vorante/vorante_personality.h"
 #include "sim/machine/drive_models.h"
 #include "sim/machine/drive_state.h"
 
@@ -39,6 +40,8 @@ class MachineDrive {
 
   // Shared with the personality, which uses up the faults of its own commands.
   std::shared_ptr<Faults> faultsLeft_;
+  // The maker's personality inside core_, whose indicator the state keeps; null for others.
+  vorante::VorantePersonality* vorante_ = nullptr;
   EmulatedDrive core_;
   DriveState state_;
 };

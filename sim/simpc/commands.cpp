@@ -4,6 +4,7 @@
 #include <fmt/ostream.h>
 
 #include "sim/machine/machine_maker.h"
+#include "sim/simpc/quillon_session.h"
 #include "sim/simpc/run.h"
 #include "sim/simpc/show.h"
 
@@ -64,7 +65,9 @@ int dispatch(const Invocation& invocation, const Places& places, std::ostream& o
       printReport(report, out);
   } else {
     std::vector<std::string> arguments(invocation.program.begin() + 1, invocation.program.end());
-    return runProgram(folder, programPath(places, invocation.program.front()), arguments, out);
+    fs::path program = programPath(places, invocation.program.front());
+    if (invocation.program.front() == kQuillonProgram) return runQuillon(folder, program, arguments, out);
+    return runProgram(folder, program, arguments, out);
   }
   return 0;
 }

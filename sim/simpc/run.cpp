@@ -60,11 +60,12 @@ void checkRunnable(const MachineFolder& folder) {
   readDriveStates(folder, machine);
 }
 
-void carryOutRestart(const MachineFolder& folder, std::ostream& out, const std::string& who) {
+bool carryOutRestart(const MachineFolder& folder, std::ostream& out, const std::string& who) {
   std::optional<std::uint32_t> flags = recordedRestart(folder);
-  if (!flags) return;
+  if (!flags) return false;
   restartMachine(folder);
   fmt::print(out, "simpc: {} asked Windows to restart (flags 0x{:X}); the machine has rebooted\n", who, *flags);
+  return true;
 }
 
 void reportEnd(const std::string& name, int status, StatusLine statusLine, std::ostream& out) {
@@ -76,8 +77,8 @@ void reportEnd(const std::string& name, int status, StatusLine statusLine, std::
 
 }  // namespace
 
-int runProgram(const MachineFolder& folder, const fs::path& program, const std::vector<std::string>& arguments,
-               std::ostream& out, StatusLine statusLine) {
+ProgramEnd runProgramToEnd(const MachineFolder& folder, const fs::path& program,
+                           const std::vector<std::string>& arguments, std::ostream& out, StatusLine statusLine) {
   checkRunnable(folder);
   if (::access(program.c_str(), X_OK) != 0)
     throw MachineError(fmt::format("{}: no such program, or not executable", program.native()));
@@ -96,8 +97,13 @@ int runProgram(const MachineFolder& folder, const fs::path& program, const std::
   int status = waitFor(child);
   std::string name = program.filename().native();
   reportEnd(name, status, statusLine, out);
-  carryOutRestart(folder, out, name);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  bool restarted = carryOutRestart(folder, out, name);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), restarted};
+}
+
+int runProgram(const MachineFolder& folder, const fs::path& program, const std::vector<std::string>& arguments,
+               std::ostream& out, StatusLine statusLine) {
+  return runProgramToEnd(folder, program, arguments, out, statusLine).status;
 }
 
 }  // namespace sim::simpc

@@ -17,8 +17,18 @@ namespace sim::simpc {
 // status or by a signal is always told.
 enum class StatusLine { Always, OnFailure };
 
-// The program's exit status (128 + the signal when one ended it). Throws MachineError for a
-// machine the program cannot run on, or a program that cannot be started.
+struct ProgramEnd {
+  int status;      // the exit status, 128 + the signal when one ended the program
+  bool restarted;  // the program asked Windows to restart, and the machine has rebooted
+};
+
+// Throws MachineError for a machine the program cannot run on, or a program that cannot be
+// started.
+ProgramEnd runProgramToEnd(const MachineFolder& folder, const std::filesystem::path& program,
+                           const std::vector<std::string>& arguments, std::ostream& out,
+                           StatusLine statusLine = StatusLine::Always);
+
+// The program's exit status, as runProgramToEnd.
 int runProgram(const MachineFolder& folder, const std::filesystem::path& program,
                const std::vector<std::string>& arguments, std::ostream& out,
                StatusLine statusLine = StatusLine::Always);

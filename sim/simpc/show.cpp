@@ -30,6 +30,10 @@ json flashJson(const MachineFolder& folder, const platform::ScsiAddress& address
           {"rotated", sums.rotated}};
 }
 
+json indicatorJson(const std::optional<vorante::Indicator>& indicator) {
+  return indicator ? json(std::string(vorante::indicatorName(*indicator))) : json(nullptr);
+}
+
 json driveJson(const MachineFolder& folder, const DeviceDescription& device, const DriveState& state) {
   return {{"adapter", device.address.adapter},
           {"target", device.address.target},
@@ -44,6 +48,7 @@ json driveJson(const MachineFolder& folder, const DeviceDescription& device, con
           {"trayOpen", state.trayOpen},
           {"medium", state.medium},
           {"removalPrevented", state.removalPrevented},
+          {"indicator", indicatorJson(state.indicator)},
           {"flash", flashJson(folder, device.address)}};
 }
 
@@ -85,9 +90,12 @@ void printDrive(const json& drive, std::ostream& out) {
              drive["lun"].get<int>(), letter, drive["deviceType"].get<int>(), drive["model"].get<std::string>(),
              identity);
   const json& flash = drive["flash"];
-  fmt::print(out, "         tray {}, {}, removal {}; {} {} bytes, linear 0x{:04X}, rotated 0x{:04X}\n",
+  const json& light = drive["indicator"];
+  std::string indicator = light.is_null() ? "" : ", DISC IN " + light.get<std::string>();
+  fmt::print(out, "         tray {}, {}, removal {}{}; {} {} bytes, linear 0x{:04X}, rotated 0x{:04X}\n",
              drive["trayOpen"].get<bool>() ? "open" : "closed", drive["medium"].get<bool>() ? "a disc" : "no disc",
-             drive["removalPrevented"].get<bool>() ? "prevented" : "allowed", flash["image"].get<std::string>(),
+             drive["removalPrevented"].get<bool>() ? "prevented" : "allowed", indicator,
+             flash["image"].get<std::string>(),
              flash["bytes"].get<std::size_t>(), flash["linear"].get<int>(), flash["rotated"].get<int>());
 }
 

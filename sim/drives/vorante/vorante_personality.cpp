@@ -99,12 +99,18 @@ ScsiOutcome VorantePersonality::execute(EmulatedDrive& drive, const ScsiCommand&
 
 ScsiOutcome VorantePersonality::dispatch(EmulatedDrive& drive, const ScsiCommand& command) {
   switch (command.cdb[0]) {
-    case kWriteBuffer:
-      return buffer_.writeBuffer(drive, command);
+    case kWriteBuffer: {
+      ScsiOutcome outcome = buffer_.writeBuffer(drive, command);
+      noteDownload(outcome);
+      return outcome;
+    }
     case kReadBuffer:
       return buffer_.readBuffer(drive, command);
-    case kVendorDownload:
-      return vendor_.execute(drive, command);
+    case kVendorDownload: {
+      ScsiOutcome outcome = vendor_.execute(drive, command);
+      noteDownload(outcome);
+      return outcome;
+    }
     case kEnableFlashBoot:
       return enableFlashBoot(drive, command);
     case kReadNumber:
@@ -116,6 +122,19 @@ ScsiOutcome VorantePersonality::dispatch(EmulatedDrive& drive, const ScsiCommand
     default:
       return diagnostics_.factorySetting(drive, command);
   }
+}
+
+Indicator VorantePersonality::indicator() {
+  return programmer_.busy() ? Indicator::Blinking : indicator_;
+}
+
+// A refused or failed block shows the error pattern until a later download programs the
+// flash; a block that started programming leaves the new firmware running once it is done.
+void VorantePersonality::noteDownload(const ScsiOutcome& outcome) {
+  if (outcome.kind != ScsiOutcome::Kind::Done || outcome.status != platform::kStatusGood)
+    indicator_ = Indicator::ErrorBlink;
+  else if (programmer_.busy())
+    indicator_ = Indicator::SteadyOk;
 }
 
 // Asked for before a type-2 drive gets its firmware, and recorded; this drive boots a new

@@ -20,6 +20,7 @@
 #include "sim/drives/vorante/drive_profile.h"
 #include "sim/drives/vorante/flash_programmer.h"
 #include "sim/drives/vorante/flash_store.h"
+#include "sim/drives/vorante/indicator.h"
 #include "sim/drives/vorante/setup.h"
 #include "sim/drives/vorante/vendor_download.h"
 
@@ -43,11 +44,18 @@ class VorantePersonality final : public Personality {
   bool bootAfterFlash() const { return bootAfterFlash_; }
   bool inDiagnostics() const { return diagnostics_.active(); }
   std::uint8_t factorySetting() const { return diagnostics_.factoryByte(); }
+  // Blinking while the flash is being programmed, whatever the last download left.
+  Indicator indicator();
+  // What it shows once the programming under way (if any) has ended: the drive goes on
+  // without any further command, so this is what a machine keeps for later processes.
+  Indicator settledIndicator() const { return indicator_; }
+  void restoreIndicator(Indicator indicator) { indicator_ = indicator; }
 
  private:
   platform::ScsiOutcome dispatch(EmulatedDrive& drive, const platform::ScsiCommand& command);
   platform::ScsiOutcome enableFlashBoot(EmulatedDrive& drive, const platform::ScsiCommand& command);
   platform::ScsiOutcome readNumber(EmulatedDrive& drive, const platform::ScsiCommand& command);
+  void noteDownload(const platform::ScsiOutcome& outcome);
 
   DriveProfile profile_;
   std::string skew_;
@@ -58,6 +66,7 @@ class VorantePersonality final : public Personality {
   VendorDownload vendor_;
   Diagnostics diagnostics_;
   bool bootAfterFlash_ = false;
+  Indicator indicator_ = Indicator::Off;
 };
 
 }  // namespace sim::vorante

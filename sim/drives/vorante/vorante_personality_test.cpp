@@ -25,6 +25,7 @@ TEST_P(FlashesItsFirmware, AsTheHostSendsItForItsDriveType) {
   const FlashCase& c = GetParam();
   makeDrive(c.driveType);
   Firmware firmware = firmwareFor(c.driveType, "2.31");
+  EXPECT_EQ(personality_->indicator(), Indicator::Off);
   if (c.driveType == 1) {
     EXPECT_TRUE(downloadVerified(firmware));
     EXPECT_EQ(flashCommand().status, platform::kStatusGood);
@@ -37,8 +38,11 @@ TEST_P(FlashesItsFirmware, AsTheHostSendsItForItsDriveType) {
     for (const Sense& outcome : downloadVendor(firmware, 0, c.longForm)) EXPECT_EQ(outcome, kNoSense);
   }
   EXPECT_EQ(tur(), kBecomingReady) << "programming the flash";
+  EXPECT_EQ(personality_->indicator(), Indicator::Blinking);
+  EXPECT_EQ(personality_->settledIndicator(), Indicator::SteadyOk);
   finishProgramming(firmware.data.size());
   EXPECT_EQ(tur(), kNoMediumTrayClosed);
+  EXPECT_EQ(personality_->indicator(), Indicator::SteadyOk);
   EXPECT_EQ(identity().revision, "2.31");
   EXPECT_EQ(flash_->read(), firmware.data);
 }

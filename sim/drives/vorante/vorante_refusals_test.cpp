@@ -17,6 +17,7 @@ class Refusals : public VoranteDriveTest {
   void expectUnflashed() {
     EXPECT_TRUE(flash_->read().empty());
     EXPECT_EQ(identity().revision, "1.00");
+    EXPECT_EQ(personality_->indicator(), Indicator::ErrorBlink);
   }
 };
 
@@ -131,6 +132,7 @@ TEST_F(Faulty, ABlockThatFailsOnceIsTakenWhenSentAgain) {
   for (const Sense& outcome : downloadVendor(firmware, 0, true)) EXPECT_EQ(outcome, kNoSense);
   finishProgramming(firmware.data.size());
   EXPECT_EQ(flash_->read(), firmware.data);
+  EXPECT_EQ(personality_->indicator(), Indicator::SteadyOk) << "the download that went through decides";
   EXPECT_FALSE(faults_->failingBlock) << "used up";
 }
 
@@ -142,6 +144,7 @@ TEST_F(Faulty, ABlockThatAlwaysFailsKeepsTheFlashAsItWas) {
               kDataPhaseError);
   EXPECT_EQ(senseOfLast(flashCommand()), kCommandSequenceError);
   EXPECT_TRUE(flash_->read().empty());
+  EXPECT_EQ(personality_->indicator(), Indicator::ErrorBlink);
 }
 
 TEST_F(Faulty, AReadBackDiffersAtItsPosition) {

@@ -1,0 +1,88 @@
+// The automatic run of Quillon inside a fresh PC through `simpc run DIR quillon --headless`:
+// the flash of drive 0 and its new revision, which `simpc show` agrees with; on a PC without
+// the CD-recorder manager the settings question, the restart and the second start first.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "platform/scratch_folder.h"
+#include "sim/simpc/simpc_runner.h"
+
+namespace {
+
+using nlohmann::json;
+using sim::simpc::testing::Finished;
+using sim::simpc::testing::runSimpc;
+
+class QuillonEndToEnd : public ::testing::Test {
+ protected:
+  void make(const std::string& from = "") { ASSERT_EQ(simpc("new " + machine() + from).status, 0); }
+  // The built-in description with the CD-recorder manager missing, so auto-insert must go.
+  std::string withoutManager() {
+    namespace fs = std::filesystem;
+    fs::path source = DEFAULT_MACHINE_FOLDER;
+    for (const char* name : {"oem.json", "firmware.json"}) fs::copy_file(source / name, scratch_.path() / name);
+    json description = json::parse(std::ifstream(source / "machine.json"));
+    description["cdrManager"]["installed"] = false;
+    std::ofstream(scratch_.path() / "machine.json") << description.dump();
+    return " --from " + (scratch_.path() / "machine.json").native();
+  }
+  Finished simpc(const std::string& words) { return runSimpc(SIMPC_PROGRAM, words, scratch_.path()); }
+  std::string machine() const { return (scratch_.path() / "pc").native(); }
+
+  json driveAt(int adapter, int target) {
+    Finished show = simpc("show " + machine() + " --json");
+    EXPECT_EQ(show.status, 0) << show.err;
+    json report = json::parse(show.out);
+    for (const json& each : report["adapters"])
+      for (const json& drive : each["drives"])
+        if (drive["adapter"] == adapter && drive["target"] == target) return drive;
+    return {};
+  }
+
+  bool has(const Finished& run, const std::string& part) { return run.out.find(part) != std::string::npos; }
+  void expectUpdated(const Finished& run) {
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(has(run, "DISC IN indicator: steady")) << run.out;
+    EXPECT_TRUE(run.out.ends_with("Revision after: 2.20\n")) << run.out;
+    json drive = driveAt(0, 0);
+    EXPECT_EQ(drive["revision"], "2.20");
+    EXPECT_EQ(drive["indicator"], "steady");
+  }
+
+  platform::ScratchFolder scratch_{"simpc_quillon"};
+};
+
+TEST_F(QuillonEndToEnd, TheAutomaticRunUpdatesDriveZeroToTheNewestRevision) {
+  make();
+  Finished run = simpc("run " + machine() + " quillon --headless");
+  expectUpdated(run);
+  EXPECT_FALSE(has(run, "the machine has rebooted")) << run.out;
+}
+
+TEST_F(QuillonEndToEnd, TheSettingsQuestionIsAnsweredYesAndQuillonStartedAgainAfterTheRestart) {
+  make(withoutManager());
+  Finished run = simpc("run " + machine() + " quillon --headless");
+  expectUpdated(run);
+  EXPECT_TRUE(has(run, "AutoInsertNotification")) << run.out;
+  std::size_t rebooted = run.out.find("the machine has rebooted");
+  ASSERT_NE(rebooted, std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("the user starts Quillon once more", rebooted), std::string::npos) << run.out;
+}
+
+TEST_F(QuillonEndToEnd, AHandOffRecordedInTheMachineIsToldAndCleared) {
+  make();
+  std::string launches = machine() + "/state/launches";
+  { std::ofstream(launches) << "C:\\Tessway\\tessway.exe\n"; }
+  Finished run = simpc("run " + machine() + " quillon --headless");
+  EXPECT_NE(run.out.find("simpc: Quillon started C:\\Tessway\\tessway.exe; that flasher is not part of this suite"),
+            std::string::npos)
+      << run.out;
+  EXPECT_FALSE(std::filesystem::exists(launches));
+}
+
+}  // namespace
