@@ -41,7 +41,7 @@ TEST_F(ScanEndToEnd, BothInterfacesFindTheDefaultMachinesDrives) {
     Finished scan = simpc("scan " + machine() + " --interface " + interface);
     EXPECT_EQ(scan.status, 0) << scan.err;
     std::string name = std::string(interface) == "aspi" ? "ASPI_INTERFACE" : "SPTI_INTERFACE";
-    EXPECT_NE(scan.out.find("Interface: " + name + " (asked for " + name + ")\n3 drives:\n"), std::string::npos)
+    EXPECT_NE(scan.out.find("Interface: " + name + " (asked for " + name + ")\n5 drives:\n"), std::string::npos)
         << scan.out;
     for (const char* row : kDefaultRows) EXPECT_NE(scan.out.find(row), std::string::npos) << interface << scan.out;
     // A scan that worked needs no word from simpc.
@@ -57,7 +57,7 @@ TEST_F(ScanEndToEnd, JsonHasStandardOutputToItself) {
   ASSERT_EQ(scan.status, 0) << scan.err;
   auto document = nlohmann::json::parse(scan.out);
   EXPECT_EQ(document["interface"], "SPTI_INTERFACE");
-  ASSERT_EQ(document["drives"].size(), 3u);
+  ASSERT_EQ(document["drives"].size(), 5u);
   EXPECT_EQ(document["drives"][2]["product"], "VD0804A");
   EXPECT_EQ(document["drives"][2]["letter"], "F");
   EXPECT_EQ(document["trace"][0]["line"], "** Inquiry : SPTI : SCSISTAT_GOOD (01:00:00) (P0:B0:T0:L0) (D)");
