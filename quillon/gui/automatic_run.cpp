@@ -133,6 +133,8 @@ void AutomaticRun::tellPage(int page) {
 }
 
 void AutomaticRun::chooseDrive() {
+  // Still here after Next: the wizard has refused the drive and told why.
+  if (stepsOnPage_ > 1) return giveUp("the wizard does not go on with this drive");
   TreeView& tree = wizard_->form().get<TreeView>("DrvTree");
   if (!tree.selected() && !tree.topLevel().empty() && !tree.topLevel().front()->children().empty())
     tree.select(*tree.topLevel().front()->children().front());

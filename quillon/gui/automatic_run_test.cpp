@@ -18,7 +18,8 @@ constexpr int kDriveType = 6;
 
 class AutomaticRunTest : public WizardTest {
  protected:
-  void SetUp() override { drive_ = &addMakerDrive(kDriveType); }
+  void SetUp() override { drive_ = &addMakerDrive(driveType()); }
+  virtual int driveType() const { return kDriveType; }
 
   // The whole run with the eyes seeing `indicator` on the drive, and the drive's revision.
   std::string runWith(std::optional<std::string> indicator) {
@@ -84,6 +85,28 @@ TEST_F(AutomaticRunTest, AnswersYesToTheSettingsQuestionSoWindowsRestarts) {
 TEST_F(AutomaticRunTest, WithoutAFittingFileItCancelsTheWizard) {
   std::string out = runWith("off");
   EXPECT_TRUE(has(out, "Automatic run: no firmware file fits the drive")) << out;
+  EXPECT_EQ(wizard_->kernel(), nullptr);
+}
+
+// Windows XP with DMA on the drive's IDE channel: drive type 2 must have it switched off by
+// hand, so the wizard stays on the drive page after its messages.
+class RefusedDriveTest : public AutomaticRunTest {
+ protected:
+  int driveType() const override { return 2; }
+};
+
+TEST_F(RefusedDriveTest, TheRunGivesUpOnTheDrivePageInsteadOfPressingNextAgain) {
+  useRegistry(
+      "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Cdrom]\n\"Autorun\"=dword:00000000\n"
+      "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0]\n\"Driver\"=\"atapi\"\n"
+      "\"DMAEnabled\"=dword:00000001\n");
+  writeFirmware("NEW.CVT", driveType(), "2.10");
+  std::string out = runWith("off");
+  EXPECT_TRUE(has(out, "Automatic run: the wizard does not go on with this drive")) << out;
+  std::size_t refused = out.find("Impossible to continue");
+  ASSERT_NE(refused, std::string::npos) << out;
+  EXPECT_EQ(out.find("Impossible to continue", refused + 1), std::string::npos) << "Next is pressed once: " << out;
+  EXPECT_EQ(drive_->identity().revision, "1.00");
   EXPECT_EQ(wizard_->kernel(), nullptr);
 }
 
