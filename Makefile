@@ -52,6 +52,7 @@ bench: build
 	@$(BUILD_DIR)/bin/bench-scan
 	@$(BUILD_DIR)/bin/bench-kernel-flash
 	@bench/quillon_run.sh $(BUILD_DIR)
+	@bench/quillon_window.sh $(BUILD_DIR)
 
 clean:
 	@rm -rf build build-asan

@@ -12,8 +12,7 @@
 #include "platform/forms_qt.h"
 #include "platform/host.h"
 #include "quillon/gui/automatic_run.h"
-#include "quillon/gui/dialogs.h"
-#include "quillon/gui/form_main.h"
+#include "quillon/gui/program_forms.h"
 #include "sim/machine/drive_look.h"
 
 namespace {
@@ -31,18 +30,8 @@ std::string environment(const char* name) {
   return value ? value : "";
 }
 
-// The four forms in the order the program creates them; the wizard only keeps references to
-// the three that follow it.
-struct Forms {
-  explicit Forms(bool testMode) : main(testMode, {exit, readMe, popUp}) {}
-  TFormMain main;
-  TFormExit exit;
-  TFormReadMe readMe;
-  TFormPopUp popUp;
-};
-
 int runWizard(bool testMode, const std::function<int(TFormMain&)>& loop) {
-  Forms forms(testMode);
+  ProgramForms forms(testMode);
   loop(forms.main);
   return forms.main.RebootRequested() ? RestartWindows(forms.main.NtFamily()) : 0;
 }
