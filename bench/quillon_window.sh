@@ -5,7 +5,7 @@
 #   - ten starts to the welcome page painted (goal under 300 ms), and the wall time of each
 #     whole run of the program, start to exit;
 #   - one update of drive 0 (drive type 6) with the progress page's 400 steps timed
-#     (100 ms each for that type, so it takes 40 s).
+#     (100 ms each for that type, so it takes 40 s), and its peak resident memory.
 set -eu
 build=${1:-build}
 share=$build/share/quillon/machines/default
@@ -21,4 +21,7 @@ for each in 1 2 3 4 5 6 7 8 9 10; do
   after=$(date +%s%N)
   echo "  whole program, start to exit: $(( (after - before) / 1000000 )) ms"
 done
-run progress || { cat "$work/err" >&2; exit 1; }
+/usr/bin/time -f "%M" -o "$work/time" "$build/bin/simpc" run "$work/pc" bench-quillon-window progress \
+  >"$work/out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
+grep '^progress page' "$work/out"
+echo "  peak resident memory of that whole run in the window: $(( $(cat "$work/time") / 1024 )) MiB (goal under 60 MiB)"
