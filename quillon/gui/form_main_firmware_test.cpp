@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/files.h"
 #include "platform/scratch_folder.h"
@@ -21,7 +25,7 @@ constexpr int kDriveType = 6;
 class FirmwarePageTest : public WizardTest {
  protected:
   void SetUp() override {
-    addMakerDrive(kDriveType);
+    drive_ = &addMakerDrive(kDriveType);
     writeFirmware("HOME.CVT", kDriveType, "2.10");
   }
   ListBox& list() const { return wizard_->form().get<ListBox>("P3SelList"); }
@@ -34,6 +38,10 @@ class FirmwarePageTest : public WizardTest {
                                sim::buildFirmware(sim::vorante::testing_support::specFor(kDriveType, "2.20")));
     return folder.native();
   }
+  void writeIn(const std::filesystem::path& folder, const std::string& name, int driveType, const char* revision) {
+    platform::writeWholeFile((folder / name).native(),
+                             sim::buildFirmware(sim::vorante::testing_support::specFor(driveType, revision)));
+  }
   // Walks to the firmware page, browses to `folder`, and gives what the dialog showed for it.
   platform::forms::HeadlessFrontEnd::ShownStatus browseTo(const std::string& folder) {
     headless_.answerNextBrowse(folder);
@@ -41,6 +49,7 @@ class FirmwarePageTest : public WizardTest {
     return headless_.browses().back().statuses.back();
   }
 
+  sim::EmulatedDrive* drive_ = nullptr;
   platform::ScratchFolder other_{"wizard_browse"};
 };
 
@@ -112,6 +121,54 @@ TEST_F(FirmwarePageTest, ReadMeShowsTheFilesNotesOrSaysTheyAreMissing) {
   EXPECT_EQ(popUp_.form().control("LabTxt").text(), missing.replace(missing.find("%s"), 2, notes));
   EXPECT_EQ(headless_.modalForms(), (std::vector<std::string>{"FormMain", "FormPopUp", "FormReadMe"}));
   EXPECT_EQ(readMe_.form().control("Memo").text(), "Faster.\nBetter.\n");
+}
+
+// A name in UTF-8 with letters outside ASCII, and one in a single-byte code page that is no
+// valid UTF-8.
+const std::string kUtf8Name = "\xC3\x9C" "berarbeitung-\xC3\x9F-\xE6\x97\xA5\xE6\x9C\xAC.CVT";
+const std::string kCodePageName = "\xC4nderung.CVT";
+
+// A name of `letter`s and ".CVT" that makes the path in `folder` exactly `pathBytes` long.
+std::string nameForPathOf(const std::filesystem::path& folder, std::size_t pathBytes, char letter) {
+  return std::string(pathBytes - folder.native().size() - 1 - 4, letter) + ".CVT";
+}
+
+TEST_F(FirmwarePageTest, HundredsOfFilesAndUnusualNamesAreListedWholeAndTheChosenOneIsFlashed) {
+  std::filesystem::path folder = other_.path() / "many";
+  std::filesystem::create_directories(folder);
+  for (int file = 0; file < 300; ++file) writeIn(folder, fmt::format("F{:03}.CVT", file), kDriveType, "2.20");
+  for (int file = 0; file < 100; ++file) writeIn(folder, fmt::format("X{:03}.CVT", file), 16, "2.20");
+  writeIn(folder, kUtf8Name, kDriveType, "2.40");
+  writeIn(folder, kCodePageName, kDriveType, "2.50");
+  // The longest path Windows opens has 259 bytes and its terminator; one byte more is past it.
+  std::string longest = nameForPathOf(folder, platform::kMaxPath - 1, 'L');
+  writeIn(folder, longest, kDriveType, "2.30");
+  std::ofstream(folder / nameForPathOf(folder, platform::kMaxPath, 'M')) << "past the limit";
+  open();
+  run([&] {
+    next();
+    next();
+    EXPECT_EQ(browseTo(folder.native()).text, "403 cvt-files (*.cvt) found in selected folder");
+    const std::vector<std::string>& lines = list().lines();
+    EXPECT_EQ(lines.size(), 303u) << "the files of the other drive type are left out";
+    auto lineOf = [&](const std::string& name, const char* revision) {
+      auto found = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.starts_with(name + "   V" + revision + "    ");
+      });
+      return found == lines.end() ? -1 : static_cast<int>(found - lines.begin());
+    };
+    EXPECT_NE(lineOf(kUtf8Name, "2.40"), -1);
+    EXPECT_NE(lineOf(kCodePageName, "2.50"), -1);
+    int chosen = lineOf(longest, "2.30");
+    ASSERT_NE(chosen, -1);
+    ASSERT_TRUE(list().clickLine(chosen));
+    next();
+    next();
+    runProgress();
+  });
+  EXPECT_EQ(page(), 7);
+  EXPECT_TRUE(headless_.messageBoxes().empty());
+  EXPECT_EQ(drive_->identity().revision, "2.30") << "the file of the longest name went to the drive";
 }
 
 }  // namespace
