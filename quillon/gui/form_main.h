@@ -14,6 +14,7 @@
 #include "quillon/drive/os_info.h"
 #include "quillon/drive/scsi_transport.h"
 #include "quillon/gui/dialogs.h"
+#include "quillon/gui/medium_wait.h"
 #include "quillon/kernel/kernel.h"
 #include "quillon/result_code.h"
 
@@ -30,7 +31,6 @@ inline constexpr ResultCode kPropertiesNotCorrect = 0x0300003E;
 inline constexpr ResultCode kSettingsQuestion = 0x0100003F;
 inline constexpr ResultCode kSettingsSwitchedOff = 0x01000040;
 inline constexpr ResultCode kNoAdministratorRights = 0x02000041;
-inline constexpr ResultCode kDiscInDrive = 0x02000042;
 inline constexpr ResultCode kDmaByHand = 0x01000044;
 inline constexpr ResultCode kDmaSteps = 0x01000045;
 inline constexpr ResultCode kNoDriveForTable = 0x04000190;
@@ -114,7 +114,7 @@ class TFormMain {
   const FirmwareEntry* selectedFirmware() const;
 
   // form_main_flash.cpp
-  ResultCode WaitNoMedium(int drive, std::uint32_t limitMs);
+  ResultCode WaitForNoMedium(int drive, std::uint32_t limitMs);
   ResultCode CheckSelectedDrive();
   ResultCode askForSettings(int drive, bool dma, bool autoInsert);
   bool handOver(const DriveRecord& drive);

@@ -12,6 +12,7 @@
 #include "platform/system.h"
 #include "quillon/gui/form_main.h"
 #include "quillon/gui/logging.h"
+#include "quillon/gui/medium_wait.h"
 #include "quillon/kernel/drive_families.h"
 
 namespace quillon {
@@ -21,7 +22,6 @@ using platform::forms::ProgressBar;
 
 constexpr std::uint32_t kDriveCheckWaitMs = 5000;
 constexpr std::uint32_t kTrayWaitMs = 2000;
-constexpr std::uint32_t kRetryMs = 100;
 constexpr std::size_t kMostFolderCharacters = 255;
 constexpr int kGuiPercentCompleted = 38;
 constexpr int kIconCount = 5;
@@ -42,18 +42,8 @@ std::string flasherPath(std::string_view format) {
 
 }  // namespace
 
-// TestMediaStatus answers a drive that is not ready with the no-medium code, so the retries
-// serve the other failures only.
-ResultCode TFormMain::WaitNoMedium(int drive, std::uint32_t limitMs) {
-  platform::Clock& clock = platform::clock();
-  std::uint32_t start = clock.tickCount();
-  for (;;) {
-    bool medium = false;
-    ResultCode result = kernel_->TestMedia(drive, medium);
-    if (result == kSuccess) return medium ? kDiscInDrive : kSuccess;
-    if (clock.tickCount() - start > limitMs) return result;
-    clock.sleep(kRetryMs);
-  }
+ResultCode TFormMain::WaitForNoMedium(int drive, std::uint32_t limitMs) {
+  return WaitNoMedium([&](bool& medium) { return kernel_->TestMedia(drive, medium); }, limitMs);
 }
 
 ResultCode TFormMain::CheckSelectedDrive() {
@@ -61,7 +51,7 @@ ResultCode TFormMain::CheckSelectedDrive() {
   if (!drive) return kNoDriveSelected;
   int index = selectedIndex();
   kernel_->SelectInterface(index);
-  if (ResultCode empty = WaitNoMedium(index, kDriveCheckWaitMs); empty != kSuccess) return empty;
+  if (ResultCode empty = WaitForNoMedium(index, kDriveCheckWaitMs); empty != kSuccess) return empty;
   if (handOver(*drive)) return kSuccess;
   bool dma = false, autoInsert = false;
   if (ResultCode checked = kernel_->CheckDriveProperties(index, dma, autoInsert); checked != kSuccess) return checked;
@@ -95,7 +85,7 @@ ResultCode TFormMain::askForSettings(int drive, bool dma, bool autoInsert) {
 ResultCode TFormMain::TrayStep() {
   if (!selectedDrive()) return kNoDriveSelected;
   int index = selectedIndex();
-  if (ResultCode empty = WaitNoMedium(index, kTrayWaitMs); empty != kSuccess) return empty;
+  if (ResultCode empty = WaitForNoMedium(index, kTrayWaitMs); empty != kSuccess) return empty;
   return kernel_->OpenTray(index);
 }
 
