@@ -5,22 +5,20 @@
 #include <filesystem>
 #include <istream>
 
-#include "platform/clock.h"
 #include "quillon/cli/cli_listing.h"
 #include "quillon/cli/drive_check.h"
 #include "quillon/cli/flash_progress.h"
 #include "quillon/kernel/drive_families.h"
 #include "quillon/kernel/matching.h"
+#include "quillon/kernel/medium_wait.h"
 
 namespace quillon::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr ResultCode kDiscInDrive = 0x02000042;
 constexpr std::uint32_t kFirstMediumWaitMs = 5000;
 constexpr std::uint32_t kTrayMediumWaitMs = 2000;
-constexpr std::uint32_t kRetryMs = 100;
 
 struct Plan {
   const DriveRecord* drive = nullptr;
@@ -34,19 +32,6 @@ std::string text(std::span<const char> field) { return std::string(fieldText(fie
 std::string describe(const DriveRecord& record) {
   return fmt::format("drive {} ({}: {} {} {})", record.driveIndex, record.driveLetter, text(record.vendor),
                      text(record.product), text(record.revision));
-}
-
-// A disc in the drive stops the update; a drive that is not ready counts as empty.
-ResultCode waitNoMedium(Kernel& kernel, int drive, std::uint32_t limitMs) {
-  platform::Clock& clock = platform::clock();
-  std::uint32_t start = clock.tickCount();
-  for (;;) {
-    bool medium = false;
-    ResultCode result = kernel.TestMedia(drive, medium);
-    if (result == kSuccess) return medium ? kDiscInDrive : kSuccess;
-    if (clock.tickCount() - start > limitMs) return result;
-    clock.sleep(kRetryMs);
-  }
 }
 
 // The file must be one the firmware page would offer for the drive.
@@ -111,8 +96,8 @@ bool confirmed(const Plan& plan, const Request& request, const Io& io, int& stat
 // The wizard's steps before the progress page: interface, no disc, lock and open tray.
 ResultCode prepareDrive(Kernel& kernel, int drive) {
   kernel.SelectInterface(drive);
-  if (ResultCode empty = waitNoMedium(kernel, drive, kFirstMediumWaitMs); empty != kSuccess) return empty;
-  if (ResultCode empty = waitNoMedium(kernel, drive, kTrayMediumWaitMs); empty != kSuccess) return empty;
+  if (ResultCode empty = WaitNoMedium(kernel, drive, kFirstMediumWaitMs); empty != kSuccess) return empty;
+  if (ResultCode empty = WaitNoMedium(kernel, drive, kTrayMediumWaitMs); empty != kSuccess) return empty;
   return kernel.OpenTray(drive);
 }
 

@@ -14,7 +14,7 @@
 #include "quillon/drive/os_info.h"
 #include "quillon/drive/scsi_transport.h"
 #include "quillon/gui/dialogs.h"
-#include "quillon/gui/medium_wait.h"
+#include "quillon/kernel/medium_wait.h"
 #include "quillon/kernel/kernel.h"
 #include "quillon/result_code.h"
 
@@ -114,7 +114,6 @@ class TFormMain {
   const FirmwareEntry* selectedFirmware() const;
 
   // form_main_flash.cpp
-  ResultCode WaitForNoMedium(int drive, std::uint32_t limitMs);
   ResultCode CheckSelectedDrive();
   ResultCode askForSettings(int drive, bool dma, bool autoInsert);
   bool handOver(const DriveRecord& drive);

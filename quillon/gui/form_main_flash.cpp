@@ -7,12 +7,11 @@
 
 #include <string>
 
-#include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "quillon/gui/form_main.h"
 #include "quillon/gui/logging.h"
-#include "quillon/gui/medium_wait.h"
+#include "quillon/kernel/medium_wait.h"
 #include "quillon/kernel/drive_families.h"
 
 namespace quillon {
@@ -42,16 +41,12 @@ std::string flasherPath(std::string_view format) {
 
 }  // namespace
 
-ResultCode TFormMain::WaitForNoMedium(int drive, std::uint32_t limitMs) {
-  return WaitNoMedium([&](bool& medium) { return kernel_->TestMedia(drive, medium); }, limitMs);
-}
-
 ResultCode TFormMain::CheckSelectedDrive() {
   const DriveRecord* drive = selectedDrive();
   if (!drive) return kNoDriveSelected;
   int index = selectedIndex();
   kernel_->SelectInterface(index);
-  if (ResultCode empty = WaitForNoMedium(index, kDriveCheckWaitMs); empty != kSuccess) return empty;
+  if (ResultCode empty = WaitNoMedium(*kernel_, index, kDriveCheckWaitMs); empty != kSuccess) return empty;
   if (handOver(*drive)) return kSuccess;
   bool dma = false, autoInsert = false;
   if (ResultCode checked = kernel_->CheckDriveProperties(index, dma, autoInsert); checked != kSuccess) return checked;
@@ -85,7 +80,7 @@ ResultCode TFormMain::askForSettings(int drive, bool dma, bool autoInsert) {
 ResultCode TFormMain::TrayStep() {
   if (!selectedDrive()) return kNoDriveSelected;
   int index = selectedIndex();
-  if (ResultCode empty = WaitForNoMedium(index, kTrayWaitMs); empty != kSuccess) return empty;
+  if (ResultCode empty = WaitNoMedium(*kernel_, index, kTrayWaitMs); empty != kSuccess) return empty;
   return kernel_->OpenTray(index);
 }
 

@@ -1,4 +1,4 @@
-#include "quillon/gui/medium_wait.h"
+#include "quillon/kernel/medium_wait.h"
 
 #include "platform/clock.h"
 
@@ -21,6 +21,10 @@ ResultCode WaitNoMedium(const std::function<ResultCode(bool& medium)>& testMedia
     if (clock.tickCount() - start > limitMs) return result;
     clock.sleep(kRetryMs);
   }
+}
+
+ResultCode WaitNoMedium(Kernel& kernel, int drive, std::uint32_t limitMs) {
+  return WaitNoMedium([&](bool& medium) { return kernel.TestMedia(drive, medium); }, limitMs);
 }
 
 }  // namespace quillon

@@ -1,7 +1,7 @@
 // The wait for an empty drive: its two answers end it at once, any other result is asked
 // again every 100 ms until the limit has passed.
 
-#include "quillon/gui/medium_wait.h"
+#include "quillon/kernel/medium_wait.h"
 
 #include <gtest/gtest.h>
 

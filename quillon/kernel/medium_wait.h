@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "quillon/kernel/kernel.h"
 #include "quillon/result_code.h"
 
 namespace quillon {
@@ -14,5 +15,7 @@ inline constexpr ResultCode kDiscInDrive = 0x02000042;
 // kDiscInDrive with one. Any other result is asked again every 100 ms of the platform's
 // clock, and returned once more than `limitMs` have passed.
 ResultCode WaitNoMedium(const std::function<ResultCode(bool& medium)>& testMedia, std::uint32_t limitMs);
+// The same with the Kernel's TestMedia of drive index `drive`.
+ResultCode WaitNoMedium(Kernel& kernel, int drive, std::uint32_t limitMs);
 
 }  // namespace quillon
