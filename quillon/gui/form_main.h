@@ -16,6 +16,7 @@
 #include "quillon/gui/dialogs.h"
 #include "quillon/kernel/medium_wait.h"
 #include "quillon/kernel/kernel.h"
+#include "quillon/kernel/windows_restart.h"
 #include "quillon/result_code.h"
 
 namespace quillon {
@@ -149,9 +150,5 @@ class TFormMain {
 std::string CurrentFolder();
 // The folder with one '/' at its end, so that a file name can follow.
 std::string WithSeparator(std::string folder);
-
-// The restart after the message loop when the user accepted a re-configuration; the
-// program's exit code: 0 when Windows accepted the restart.
-int RestartWindows(bool ntFamily);
 
 }  // namespace quillon

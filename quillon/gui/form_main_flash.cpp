@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/process.h"
-#include "platform/system.h"
 #include "quillon/gui/form_main.h"
 #include "quillon/gui/logging.h"
 #include "quillon/kernel/medium_wait.h"
@@ -127,13 +126,6 @@ void TFormMain::RotateIcons() {
   for (int icon = 1; icon <= kIconCount; ++icon) control(fmt::format("Icon{}", icon).c_str()).setVisible(false);
   control(fmt::format("Icon{}", iconCounter_).c_str()).setVisible(true);
   iconCounter_ = iconCounter_ % kIconCount + 1;
-}
-
-int RestartWindows(bool ntFamily) {
-  if (ntFamily) platform::EnableShutdownPrivilege();
-  LogInfo("Start Shutdown");
-  LogClose();
-  return platform::ExitWindowsEx(platform::EWX_REBOOT | platform::EWX_FORCE, 0) ? 0 : 1;
 }
 
 }  // namespace quillon
