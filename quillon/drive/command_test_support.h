@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "quillon/drive/dri_drives.h"
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/drive/test_host.h"
 #include "quillon/gui/logging.h"
 
@@ -74,8 +75,6 @@ class RecordingPersonality final : public sim::Personality {
   }
 
  private:
-  static constexpr std::uint8_t kWriteBuffer = 0x3B;
-  static constexpr std::uint8_t kReadBuffer = 0x3C;
 
   platform::ScsiOutcome store(sim::EmulatedDrive& drive, const platform::ScsiCommand& command, const Bytes& cdb) {
     std::size_t offset = field24(cdb, 3);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quillon/drive/drive_results.h"
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/drive/test_host.h"
 #include "quillon/gui/logging.h"
 
@@ -17,9 +18,6 @@ namespace {
 using platform::ScsiAddress;
 using testing::TestMachine;
 
-constexpr std::uint8_t kTestUnitReady = 0x00;
-constexpr std::uint8_t kStartStopUnit = 0x1B;
-constexpr std::uint8_t kPreventAllow = 0x1E;
 
 // Whether the CD-recorder manager blocks the file system on the drive at the address.
 bool blocked(const DriveRecord& record) {
@@ -259,7 +257,7 @@ TEST_F(DriDrivesTest, OpenTrayReportsTheCommandThatFailed) {
     DriDrives drives(transport);
     machine.settle();
     EXPECT_EQ(drives.OpenTray(0), kAspiSendError);
-    EXPECT_EQ(machine.bus().count({0, 0, 0, 0}, kPreventAllow), 1);
+    EXPECT_EQ(machine.bus().count({0, 0, 0, 0}, kPreventAllowRemoval), 1);
     EXPECT_EQ(machine.bus().count({0, 0, 0, 0}, kStartStopUnit), c.startStopSent);
   }
 }

@@ -11,15 +11,12 @@
 #include "quillon/drive/dri_drives.h"
 #include "quillon/drive/drive_results.h"
 #include "quillon/drive/os_info.h"
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/gui/logging.h"
 
 namespace quillon {
 namespace {
 
-constexpr std::uint8_t kWriteBuffer = 0x3B;
-constexpr std::uint8_t kReadBuffer = 0x3C;
-constexpr std::uint8_t kVendorDownload = 0xFA;
-constexpr std::uint8_t kEnableFlashBoot = 0xF6;
 constexpr int kModeDownload = 1;
 constexpr int kModeFlash = 5;
 constexpr int kVerifiedDriveType = 1;  // WRITE BUFFER, read back, flash command

@@ -7,6 +7,7 @@
 
 #include "quillon/drive/command_test_support.h"
 #include "quillon/drive/drive_results.h"
+#include "quillon/drive/scsi_opcodes.h"
 
 namespace quillon {
 namespace {
@@ -16,10 +17,6 @@ using testing::CommandTest;
 using testing::field24;
 
 constexpr std::uint32_t kBlock = 16384;
-constexpr std::uint8_t kWriteBuffer = 0x3B;
-constexpr std::uint8_t kReadBuffer = 0x3C;
-constexpr std::uint8_t kVendorDownload = 0xFA;
-constexpr std::uint8_t kEnableFlashBoot = 0xF6;
 
 // No two blocks alike, so that a block sent from the wrong place shows.
 Bytes image(std::size_t size) {

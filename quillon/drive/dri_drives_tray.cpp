@@ -2,6 +2,7 @@
 
 #include "quillon/drive/dri_drives.h"
 #include "quillon/drive/drive_results.h"
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/drive/scsi_trace.h"
 #include "quillon/gui/logging.h"
 
@@ -12,7 +13,7 @@ ResultCode DriDrives::TestMediaStatus(int index) {
   if (!selectDrive(index)) return kNoMediumPresent;
   transport_.SetTrace(kTraceDump, kTraceAll);
   // TEST UNIT READY in the 12-byte form of ATAPI packets.
-  return sendCommand({0x00, 0x01}) ? kSuccess : kNoMediumPresent;
+  return sendCommand({kTestUnitReady, 0x01}) ? kSuccess : kNoMediumPresent;
 }
 
 ResultCode DriDrives::OpenTray(int index) {
@@ -21,9 +22,9 @@ ResultCode DriDrives::OpenTray(int index) {
   LockDrive(index);
   LogInfo("Allowing media removal ...");
   if (!selectDrive(index)) return kAspiSendError;
-  if (!sendCommand({0x1E})) return kAspiSendError;  // PREVENT ALLOW MEDIUM REMOVAL: allow
+  if (!sendCommand({kPreventAllowRemoval})) return kAspiSendError;  // allow
   LogInfo("Stopping unit & opening tray ...");
-  if (!sendCommand({0x1B, 0x00, 0x00, 0x00, 0x02})) return kAspiSendError;  // START STOP UNIT: eject
+  if (!sendCommand({kStartStopUnit, 0x00, 0x00, 0x00, 0x02})) return kAspiSendError;  // eject
   return kSuccess;
 }
 

@@ -12,18 +12,13 @@
 #include "quillon/drive/dri_drives.h"
 #include "quillon/drive/drive_results.h"
 #include "quillon/drive/os_info.h"
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/firmware/model_table.h"
 #include "quillon/gui/logging.h"
 
 namespace quillon {
 namespace {
 
-constexpr std::uint8_t kReadNumber = 0xF8;
-constexpr std::uint8_t kSkewNumber = 0xD0;
-constexpr std::uint8_t kEftimNumber = 0xF6;
-constexpr std::uint8_t kEnterDiagnostics = 0xF0;
-constexpr std::uint8_t kLeaveDiagnostics = 0xF1;
-constexpr std::uint8_t kFactorySetting = 0xFF;
 constexpr std::uint8_t kDiagnosticsEnd = 0xAA;
 // Bits 13-15 of the linear checksum.
 constexpr std::uint16_t kAspiOnlyChecksumBits = 0xE000;

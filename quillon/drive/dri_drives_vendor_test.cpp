@@ -8,6 +8,7 @@
 #include "quillon/drive/command_test_support.h"
 #include "quillon/drive/diagnostics_code.h"
 #include "quillon/drive/drive_results.h"
+#include "quillon/drive/scsi_opcodes.h"
 
 namespace quillon {
 namespace {
@@ -15,10 +16,6 @@ namespace {
 using testing::Bytes;
 using testing::CommandTest;
 
-constexpr std::uint8_t kReadNumber = 0xF8;
-constexpr std::uint8_t kEnterDiagnostics = 0xF0;
-constexpr std::uint8_t kLeaveDiagnostics = 0xF1;
-constexpr std::uint8_t kFactorySetting = 0xFF;
 
 Bytes enterDiagnosticsCdb() {
   Bytes cdb(12);

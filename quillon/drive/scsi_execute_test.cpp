@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/drive/scsi_transport.h"
 #include "quillon/drive/test_host.h"
 
@@ -15,8 +16,6 @@ using testing::ObservedTransport;
 using testing::TestMachine;
 
 constexpr ScsiAddress kDrive{0, 0, 1, 0};
-constexpr std::uint8_t kTestUnitReady = 0x00;
-constexpr std::uint8_t kInquiry = 0x12;
 
 // One drive that both back-ends reach; each test runs once over ASPI and once over SPTI.
 class ExecuteTest : public ::testing::TestWithParam<Interface> {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "quillon/drive/os_info.h"
+#include "quillon/drive/scsi_opcodes.h"
 
 namespace quillon {
 namespace {
@@ -87,7 +88,7 @@ int ScsiTransport::addDevice(DeviceAddress address) {
 }
 
 bool ScsiTransport::inquireStandard(std::array<std::uint8_t, 36>& answer) {
-  BuildCdb(6, {0x12, 0x00, 0x00, 0x00, 0x24, 0x00});
+  BuildCdb(6, {kInquiry, 0x00, 0x00, 0x00, 0x24, 0x00});
   SetDataBuffer(answer, kDataIn);
   return Execute() == platform::SS_COMP;
 }
@@ -139,7 +140,7 @@ void ScsiTransport::SetDataBuffer(std::span<std::uint8_t> buffer, std::uint8_t d
 
 void ScsiTransport::InquiryDevice(std::span<std::uint8_t, kDeviceInquirySize> buffer) {
   std::fill(buffer.begin(), buffer.end(), 0);
-  BuildCdb(6, {0x12, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(kDeviceInquirySize), 0x00});
+  BuildCdb(6, {kInquiry, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(kDeviceInquirySize), 0x00});
   SetDataBuffer(buffer, kDataIn);
   Execute();
 }

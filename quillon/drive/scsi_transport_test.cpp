@@ -1,3 +1,4 @@
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/drive/scsi_transport.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,6 @@ using platform::ScsiAddress;
 using testing::ObservedTransport;
 using testing::TestMachine;
 
-constexpr std::uint8_t kTestUnitReady = 0x00;
-constexpr std::uint8_t kInquiry = 0x12;
 
 std::uint8_t testUnitReady(ScsiTransport& transport) {
   transport.BuildCdb(6, {kTestUnitReady});

@@ -1,3 +1,4 @@
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/drive/test_host.h"
 
 #include <algorithm>
@@ -8,8 +9,6 @@ namespace {
 using platform::ScsiAddress;
 using platform::ScsiOutcome;
 
-constexpr std::uint8_t kInquiry = 0x12;
-constexpr std::uint8_t kRequestSense = 0x03;
 
 // Peripheral device type 0 (direct access) in byte 0, then the identity texts from byte 8.
 ScsiOutcome diskAnswer(const platform::ScsiCommand& command) {

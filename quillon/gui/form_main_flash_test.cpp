@@ -11,6 +11,7 @@
 #include "platform/scratch_folder.h"
 #include "platform/test_host.h"
 #include "quillon/drive/drive_results.h"
+#include "quillon/drive/scsi_opcodes.h"
 #include "quillon/gui/form_main.h"
 #include "quillon/gui/form_main_test_support.h"
 #include "quillon/kernel/drive_families.h"
@@ -22,8 +23,6 @@ using platform::ScsiCommand;
 using platform::ScsiOutcome;
 using testing::WizardTest;
 
-constexpr std::uint8_t kTestUnitReady = 0x00;
-constexpr std::uint8_t kStartStopUnit = 0x1B;
 
 std::vector<std::string> linesOf(const std::string& path) {
   std::ifstream in(path);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "sim/drives/emulated_drive.h"
+#include "sim/drives/scsi_opcodes.h"
 
 namespace sim {
 
@@ -13,11 +14,6 @@ using platform::ScsiOutcome;
 
 namespace {
 
-constexpr std::uint8_t kTestUnitReady = 0x00;
-constexpr std::uint8_t kRequestSense = 0x03;
-constexpr std::uint8_t kInquiry = 0x12;
-constexpr std::uint8_t kStartStopUnit = 0x1B;
-constexpr std::uint8_t kPreventAllowRemoval = 0x1E;
 
 // The group code in the top three bits fixes the CDB length of the standard groups.
 std::size_t standardCdbLength(std::uint8_t opcode) {
@@ -102,9 +98,6 @@ ScsiOutcome EmulatedDrive::testUnitReady(const ScsiCommand& command) {
 }
 
 ScsiOutcome EmulatedDrive::startStopUnit(const ScsiCommand& command) {
-  constexpr std::uint8_t kStart = 0x01;
-  constexpr std::uint8_t kLoadEject = 0x02;
-  constexpr std::uint8_t kPowerCondition = 0xF0;
   if (!directionFits(command, DataDirection::None, 0)) return checkCondition(kInvalidFieldInCdb);
   std::uint8_t flags = command.cdb[4];
   // A power condition overrides Start and LoEj; the drive has no power states to change to.
@@ -117,7 +110,6 @@ ScsiOutcome EmulatedDrive::startStopUnit(const ScsiCommand& command) {
 }
 
 ScsiOutcome EmulatedDrive::preventAllowRemoval(const ScsiCommand& command) {
-  constexpr std::uint8_t kPrevent = 0x01;
   if (!directionFits(command, DataDirection::None, 0)) return checkCondition(kInvalidFieldInCdb);
   mechanism_.preventRemoval(command.cdb[4] & kPrevent);
   return good();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "sim/drives/scsi_opcodes.h"
 
 namespace sim {
 namespace {
@@ -15,14 +16,6 @@ using platform::DataDirection;
 using platform::ScsiCommand;
 using platform::ScsiOutcome;
 
-constexpr std::uint8_t kRequestSense = 0x03;
-constexpr std::uint8_t kInquiry = 0x12;
-constexpr std::uint8_t kStartStopUnit = 0x1B;
-constexpr std::uint8_t kPreventAllowRemoval = 0x1E;
-constexpr std::uint8_t kStart = 0x01;
-constexpr std::uint8_t kLoadEject = 0x02;
-constexpr std::uint8_t kPowerCondition = 0xF0;
-constexpr std::uint8_t kPrevent = 0x01;
 constexpr std::uint64_t kMostFlashBytes = 64ull << 20;
 
 bool take(std::uint32_t& count) {

@@ -1,9 +1,11 @@
+#include "sim/drives/scsi_opcodes.h"
 #include "sim/drives/vorante/vorante_personality.h"
 
 #include <array>
 #include <utility>
 
 #include "sim/drives/vorante/cdb_fields.h"
+#include "sim/drives/vorante/vendor_opcodes.h"
 
 namespace sim::vorante {
 namespace {
@@ -12,24 +14,12 @@ using platform::DataDirection;
 using platform::ScsiCommand;
 using platform::ScsiOutcome;
 
-constexpr std::uint8_t kRequestSense = 0x03;
-constexpr std::uint8_t kInquiry = 0x12;
-constexpr std::uint8_t kWriteBuffer = 0x3B;
-constexpr std::uint8_t kReadBuffer = 0x3C;
-constexpr std::uint8_t kEnterDiagnostics = 0xF0;
-constexpr std::uint8_t kLeaveDiagnostics = 0xF1;
-constexpr std::uint8_t kEnableFlashBoot = 0xF6;
-constexpr std::uint8_t kReadNumber = 0xF8;
-constexpr std::uint8_t kVendorDownload = 0xFA;
-constexpr std::uint8_t kFactorySetting = 0xFF;
 
 constexpr std::uint8_t kFlashBootCode = 0x4E;
 constexpr std::size_t kFlashBootAnswer = 32;
 constexpr std::size_t kNumberLength = 4;
 // F8 00 60 00 00 00 00 00 04 A1 <number> 00 reads four bytes of the drive's memory at A1xx.
 constexpr std::array<std::uint8_t, 9> kNumberFields = {0x00, 0x60, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0xA1};
-constexpr std::uint8_t kSkewNumber = 0xD0;
-constexpr std::uint8_t kEftimNumber = 0xF6;
 
 std::array<std::uint8_t, kNumberLength> numberBytes(const std::string& text) {
   std::array<std::uint8_t, kNumberLength> bytes{};

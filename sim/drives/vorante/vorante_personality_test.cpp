@@ -91,7 +91,7 @@ class DualHalfDrive : public VoranteDriveTest, public ::testing::WithParamInterf
 TEST_P(DualHalfDrive, GetsTheHalfItsEftimNumberSelects) {
   makeDrive(DriveSetup{.driveType = 6, .eftim = GetParam().eftim});
   std::vector<std::uint8_t> number(4);
-  ASSERT_EQ(send(readNumberCdb(kEftim), DataDirection::In, number).transferred, 4u);
+  ASSERT_EQ(send(readNumberCdb(kEftimNumber), DataDirection::In, number).transferred, 4u);
   FirmwareSpec first = specFor(6, "2.10"), second = specFor(6, "2.11");
   second.fill = {0x11, 0x22, 0x33};
   std::vector<std::uint8_t> dual = buildDualFirmware(first, second);
@@ -125,8 +125,8 @@ TEST_F(VoranteDriveTest, AnswersOnlyNotReadyWhileItProgramsItsFlash) {
 TEST_F(VoranteDriveTest, ReportsItsSkewAndEftimNumbers) {
   makeDrive(DriveSetup{.driveType = 6, .skew = "B3", .eftim = "\x05"});
   std::vector<std::uint8_t> skew(4, 0xEE), eftim(4, 0xEE);
-  send(readNumberCdb(kSkew), DataDirection::In, skew);
-  send(readNumberCdb(kEftim), DataDirection::In, eftim);
+  send(readNumberCdb(kSkewNumber), DataDirection::In, skew);
+  send(readNumberCdb(kEftimNumber), DataDirection::In, eftim);
   EXPECT_EQ(skew, (std::vector<std::uint8_t>{'B', '3', 0, 0}));
   EXPECT_EQ(eftim, (std::vector<std::uint8_t>{5, 0, 0, 0}));
 }

@@ -18,6 +18,7 @@
 #include "quillon/firmware/model_table.h"
 #include "quillon/gui/logging.h"
 #include "sim/drives/drive_test_support.h"
+#include "sim/drives/vorante/vendor_opcodes.h"
 #include "sim/drives/vorante/vorante_personality.h"
 #include "sim/fixtures/firmware_builder.h"
 
@@ -68,8 +69,6 @@ inline Cdb vendorCdb(const quillon::Checksums& sums, std::uint8_t block, bool lo
 
 inline Cdb enableFlashBootCdb() { return {0xF6, 0x4E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}; }
 
-inline constexpr std::uint8_t kSkew = 0xD0;
-inline constexpr std::uint8_t kEftim = 0xF6;
 inline Cdb readNumberCdb(std::uint8_t number) { return {0xF8, 0x00, 0x60, 0, 0, 0, 0, 0, 0x04, 0xA1, number, 0x00}; }
 
 inline Cdb enterDiagnosticsCdb(std::string_view code) {
