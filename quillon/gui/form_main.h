@@ -94,6 +94,7 @@ class TFormMain {
   ResultCode LeavePage();
   ResultCode CheckRights();
   void showButtons(bool back, bool next, bool cancel);
+  void showEndPage(int caption);
   void ShowSettings();
   void enterProgress();
   void enterFailure();

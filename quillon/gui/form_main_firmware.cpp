@@ -15,7 +15,6 @@ namespace {
 
 using platform::forms::ListBox;
 
-constexpr int kGuiExit = 5;
 constexpr int kGuiSelectFirmware = 20;
 constexpr int kGuiSuccessful = 47;
 constexpr int kGuiYour = 48;
@@ -119,11 +118,7 @@ void TFormMain::P3ButBrowseClick() {
 }
 
 void TFormMain::ShowSuccess() {
-  control("ButNext").setText(text(kGuiExit));
-  control("ButNext").setVisible(true);
-  control("ButBack").setVisible(false);
-  control("ButCancel").setVisible(false);
-  form_.setCaption(text(kGuiSuccessful));
+  showEndPage(kGuiSuccessful);
   const DriveRecord* drive = selectedDrive();
   if (!drive) return;
   const FirmwareEntry* entry = selectedFirmware();

@@ -88,12 +88,13 @@ void TFormMain::enterProgress() {
   control("P6LCompl").setText("0" + text(kGuiPercentCompleted));
 }
 
-void TFormMain::enterFailure() {
-  control("ButBack").setVisible(false);
+void TFormMain::enterFailure() { showEndPage(kGuiFailed); }
+
+// The outcome pages offer only Exit, in the Next button's place.
+void TFormMain::showEndPage(int caption) {
+  showButtons(false, true, false);
   control("ButNext").setText(text(kGuiExit));
-  control("ButNext").setVisible(true);
-  control("ButCancel").setVisible(false);
-  form_.setCaption(text(kGuiFailed));
+  form_.setCaption(text(caption));
 }
 
 ResultCode TFormMain::CheckRights() {
