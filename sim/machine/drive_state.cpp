@@ -83,13 +83,15 @@ DriveState restartedState(DriveState state, const DeviceDescription& device) {
 
 bool sameState(const DriveState& a, const DriveState& b) { return stateJson(a) == stateJson(b); }
 
+json driveStateJson(const DeviceDescription& device, const DriveState& state) {
+  json entry = addressJson(device.address);
+  entry.update(stateJson(state));
+  return entry;
+}
+
 json drivesJson(const std::vector<DeviceDescription>& devices, const std::vector<DriveState>& states) {
   json list = json::array();
-  for (std::size_t i = 0; i < devices.size() && i < states.size(); ++i) {
-    json entry = addressJson(devices[i].address);
-    entry.update(stateJson(states[i]));
-    list.push_back(std::move(entry));
-  }
+  for (std::size_t i = 0; i < devices.size() && i < states.size(); ++i) list.push_back(driveStateJson(devices[i], states[i]));
   return list;
 }
 

@@ -39,6 +39,8 @@ DriveState restartedState(DriveState state, const DeviceDescription& device);
 
 bool sameState(const DriveState& a, const DriveState& b);
 
+// One drive's entry: its address, then its state.
+nlohmann::json driveStateJson(const DeviceDescription& device, const DriveState& state);
 // An array in the order of the description's devices, each entry with its address.
 nlohmann::json drivesJson(const std::vector<DeviceDescription>& devices, const std::vector<DriveState>& states);
 // Throws DescriptionError naming the path at fault, also for entries that do not match the devices.

@@ -30,26 +30,14 @@ json flashJson(const MachineFolder& folder, const platform::ScsiAddress& address
           {"rotated", sums.rotated}};
 }
 
-json indicatorJson(const std::optional<vorante::Indicator>& indicator) {
-  return indicator ? json(std::string(vorante::indicatorName(*indicator))) : json(nullptr);
-}
-
+// The drive's state as the machine keeps it, with what the description and the flash add.
 json driveJson(const MachineFolder& folder, const DeviceDescription& device, const DriveState& state) {
-  return {{"adapter", device.address.adapter},
-          {"target", device.address.target},
-          {"lun", device.address.lun},
-          {"letter", device.letter ? json(std::string(1, *device.letter)) : json(nullptr)},
-          {"deviceType", device.deviceType},
-          {"model", device.model},
-          {"vendor", state.identity.vendor},
-          {"product", state.identity.product},
-          {"revision", state.identity.revision},
-          {"vendorSpecific", state.identity.vendorSpecific},
-          {"trayOpen", state.trayOpen},
-          {"medium", state.medium},
-          {"removalPrevented", state.removalPrevented},
-          {"indicator", indicatorJson(state.indicator)},
-          {"flash", flashJson(folder, device.address)}};
+  json drive = driveStateJson(device, state);
+  drive.update({{"letter", device.letter ? json(std::string(1, *device.letter)) : json(nullptr)},
+                {"deviceType", device.deviceType},
+                {"model", device.model},
+                {"flash", flashJson(folder, device.address)}});
+  return drive;
 }
 
 json adaptersJson(const MachineFolder& folder, const MachineDescription& machine,
