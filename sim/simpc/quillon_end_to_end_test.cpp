@@ -81,7 +81,7 @@ TEST_F(QuillonEndToEnd, AHandOffRecordedInTheMachineIsToldAndCleared) {
   std::string launches = machine() + "/state/launches";
   { std::ofstream(launches) << "C:\\Tessway\\tessway.exe\n"; }
   Finished run = simpc("run " + machine() + " quillon --headless");
-  EXPECT_NE(run.out.find("simpc: Quillon started C:\\Tessway\\tessway.exe; that flasher is not part of this suite"),
+  EXPECT_NE(run.out.find("simpc: Quillon started C:\\Tessway\\tessway.exe; that flasher is not in this build"),
             std::string::npos)
       << run.out;
   EXPECT_FALSE(std::filesystem::exists(launches));

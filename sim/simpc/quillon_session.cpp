@@ -41,7 +41,7 @@ void carryOutHandOffs(const MachineFolder& folder, std::ostream& out) {
   std::ifstream file(launches);
   if (!file) return;
   for (std::string path; std::getline(file, path);)
-    if (!path.empty()) fmt::print(out, "simpc: Quillon started {}; that flasher is not part of this suite\n", path);
+    if (!path.empty()) fmt::print(out, "simpc: Quillon started {}; that flasher is not in this build\n", path);
   file.close();
   std::error_code ignored;
   std::filesystem::remove(launches, ignored);
