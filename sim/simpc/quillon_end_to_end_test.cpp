@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -66,7 +67,17 @@ TEST_F(QuillonEndToEnd, TheSettingsQuestionIsAnsweredYesAndQuillonStartedAgainAf
   std::size_t rebooted = run.out.find("the machine has rebooted");
   ASSERT_NE(rebooted, std::string::npos) << run.out;
   EXPECT_NE(run.out.find("the user starts Quillon once more", rebooted), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(0,0,0) Autorun   : <0>", rebooted), std::string::npos)
+      << "the second start finds Autorun off: " << run.out;
   EXPECT_FALSE(std::filesystem::exists(machine() + "/files/Quillon.Reg")) << "the saved settings were written back";
+  std::ifstream registry(machine() + "/registry.reg");
+  std::string hive((std::istreambuf_iterator<char>(registry)), std::istreambuf_iterator<char>());
+  std::size_t cdrom = hive.find("\\Services\\Cdrom]");
+  ASSERT_NE(cdrom, std::string::npos) << hive;
+  std::size_t autorun = hive.find("\"Autorun\"", cdrom);
+  ASSERT_NE(autorun, std::string::npos) << hive;
+  EXPECT_EQ(hive.find("\"Autorun\"=dword:00000001", cdrom), autorun)
+      << "Autorun is on again for the next start of Windows";
 }
 
 TEST_F(QuillonEndToEnd, WithTheRecorderManagerTheAutomaticRunUpdatesDriveZeroAtTheFirstStart) {
