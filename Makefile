@@ -36,12 +36,13 @@ build: configure
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-# A fresh copy of the built-in PC in a temporary folder, Quillon's automatic run on it (the
-# simulated user updates the first drive to its newest firmware), and the machine afterwards.
+# A fresh copy of the built-in PC in a temporary folder, Quillon on it, and the machine
+# afterwards: the wizard's window with a display, otherwise its automatic run (the simulated
+# user updates the first drive to its newest firmware).
 run: build
 	@pc=$$(mktemp -d)/pc && simpc=$(BUILD_DIR)/bin/simpc && \
 	$$simpc new $$pc && \
-	$$simpc run $$pc quillon --headless && \
+	$$simpc run $$pc quillon && \
 	$$simpc show $$pc
 
 bench: build

@@ -5,6 +5,7 @@
 #include "quillon/cli/cli_arguments.h"
 #include "quillon/cli/cli_flash.h"
 #include "quillon/cli/cli_listing.h"
+#include "quillon/cli/cli_settings.h"
 
 namespace quillon::cli {
 
@@ -23,6 +24,8 @@ int runCli(const std::vector<std::string>& args, const Io& io) {
       return listFirmware(session, request, io);
     case Command::Flash:
       return flashDrive(session, request, io);
+    case Command::Settings:
+      return driveSettings(session, request, io);
   }
   return 2;
 }

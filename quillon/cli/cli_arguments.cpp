@@ -9,6 +9,7 @@ std::optional<Command> commandNamed(const std::string& word) {
   if (word == "drives") return Command::Drives;
   if (word == "firmware") return Command::Firmware;
   if (word == "flash") return Command::Flash;
+  if (word == "settings") return Command::Settings;
   return std::nullopt;
 }
 
@@ -28,8 +29,10 @@ std::string readOptions(const std::vector<std::string>& args, Request& request) 
     bool hasValue = i + 1 < args.size();
     if (word == "--json") {
       request.json = true;
-    } else if (word == "--yes" && request.command == Command::Flash) {
+    } else if (word == "--yes" && (request.command == Command::Flash || request.command == Command::Settings)) {
       request.yes = true;
+    } else if (word == "--switch-off" && request.command == Command::Settings) {
+      request.switchOff = true;
     } else if (word == "--drive" && request.command != Command::Drives) {
       std::optional<int> drive = hasValue ? driveNumber(args[++i]) : std::nullopt;
       if (!drive) return "--drive needs a drive number (0, 1, ...) as `quillon-cli drives` lists them";
@@ -51,7 +54,8 @@ std::string readOptions(const std::vector<std::string>& args, Request& request) 
 const char* const kUsage =
     "usage: quillon-cli drives [--json]\n"
     "       quillon-cli firmware --drive N [--folder DIR] [--json]\n"
-    "       quillon-cli flash --drive N FILE [--yes] [--json]\n";
+    "       quillon-cli flash --drive N FILE [--yes] [--json]\n"
+    "       quillon-cli settings --drive N [--switch-off [--yes]] [--json]\n";
 
 Parsed parseArguments(const std::vector<std::string>& args) {
   if (args.empty()) return failure("no command");
@@ -62,6 +66,9 @@ Parsed parseArguments(const std::vector<std::string>& args) {
   if (std::string error = readOptions(args, request); !error.empty()) return failure(error);
   if (request.command != Command::Drives && request.drive < 0) return failure("--drive N is needed");
   if (request.command == Command::Flash && request.file.empty()) return failure("flash needs the firmware FILE");
+  // Only switching off asks a question; listing the settings changes nothing.
+  if (request.command == Command::Settings && request.yes && !request.switchOff)
+    return failure("--yes goes with --switch-off");
   return {request, {}};
 }
 

@@ -3,6 +3,7 @@
 //   quillon-cli drives [--json]
 //   quillon-cli firmware --drive N [--folder DIR] [--json]
 //   quillon-cli flash --drive N FILE [--yes] [--json]
+//   quillon-cli settings --drive N [--switch-off [--yes]] [--json]
 
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@
 
 namespace quillon::cli {
 
-enum class Command { Drives, Firmware, Flash };
+enum class Command { Drives, Firmware, Flash, Settings };
 
 struct Request {
   Command command = Command::Drives;
@@ -18,6 +19,7 @@ struct Request {
   std::optional<std::string> folder;
   std::string file;
   bool yes = false;
+  bool switchOff = false;
   bool json = false;
 };
 

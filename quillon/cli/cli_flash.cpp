@@ -3,12 +3,12 @@
 #include <fmt/ostream.h>
 
 #include <filesystem>
-#include <istream>
 
 #include "quillon/cli/cli_listing.h"
+#include "quillon/cli/cli_settings.h"
+#include "quillon/cli/drive_choice.h"
 #include "quillon/cli/drive_check.h"
 #include "quillon/cli/flash_progress.h"
-#include "quillon/kernel/drive_families.h"
 #include "quillon/kernel/matching.h"
 #include "quillon/kernel/medium_wait.h"
 
@@ -29,11 +29,6 @@ struct Plan {
 
 std::string text(std::span<const char> field) { return std::string(fieldText(field)); }
 
-std::string describe(const DriveRecord& record) {
-  return fmt::format("drive {} ({}: {} {} {})", record.driveIndex, record.driveLetter, text(record.vendor),
-                     text(record.product), text(record.revision));
-}
-
 // The file must be one the firmware page would offer for the drive.
 std::optional<std::string> listedRevision(Kernel& kernel, int drive, const fs::path& file, ResultCode& result) {
   int count = 0;
@@ -45,22 +40,12 @@ std::optional<std::string> listedRevision(Kernel& kernel, int drive, const fs::p
   return std::nullopt;
 }
 
-int refuseDrive(const Io& io, const DriveRecord& record) {
-  if (!record.supported)
-    return failWith(io, describe(record) + " is not supported by the OEM file of this folder; nothing was written");
-  auto handOff = handOffFor(record.driveType, fieldText(record.product));
-  return failWith(io, fmt::format("{} (drive type {}) is updated by {}; run {} instead; nothing was written",
-                                  describe(record), record.driveType, handOff->program, handOff->program));
-}
-
 std::optional<Plan> makePlan(Session& session, const Request& request, const Io& io, int& status) {
-  if (request.drive >= static_cast<int>(session.drives().size())) {
-    status = failWith(io, fmt::format("there is no drive {}; `quillon-cli drives` lists them", request.drive), 2);
-    return std::nullopt;
-  }
-  const DriveRecord& record = session.drives()[static_cast<std::size_t>(request.drive)];
-  if (!record.supported || handOffFor(record.driveType, fieldText(record.product))) {
-    status = refuseDrive(io, record);
+  const DriveRecord* named = namedDrive(session, request, io, status);
+  if (!named) return std::nullopt;
+  const DriveRecord& record = *named;
+  if (std::optional<int> refused = refuseUnflashable(io, record)) {
+    status = *refused;
     return std::nullopt;
   }
   ResultCode listed = kSuccess;
@@ -77,20 +62,9 @@ std::optional<Plan> makePlan(Session& session, const Request& request, const Io&
   return Plan{&record, request.file, *revision, type == 14 || type == 25 || type == 30};
 }
 
-bool confirmed(const Plan& plan, const Request& request, const Io& io, int& status) {
-  if (request.yes) return true;
-  if (!io.interactive) {
-    status = failWith(io, "standard input is not a terminal: add --yes to flash without a question", 2);
-    return false;
-  }
-  fmt::print(io.out, "Update {} with {} (revision {})?\nDo not switch the PC off until it is done. [y/N] ",
-             describe(*plan.drive), plan.path, plan.revision);
-  io.out.flush();
-  std::string answer;
-  std::getline(io.in, answer);
-  if (answer == "y" || answer == "Y" || answer == "yes") return true;
-  status = failWith(io, "not confirmed; nothing was written", 1);
-  return false;
+std::string question(const Plan& plan) {
+  return fmt::format("Update {} with {} (revision {})?\nDo not switch the PC off until it is done.",
+                     describe(*plan.drive), plan.path, plan.revision);
 }
 
 // The wizard's steps before the progress page: interface, no disc, lock and open tray.
@@ -125,9 +99,11 @@ int runFlash(Session& session, const Plan& plan, const Request& request, const I
   bool ready = false;
   {
     FlashProgress progress(io.out, io.interactive && !request.json, expectedBlocks(plan.path));
-    if (result == kSuccess)
+    if (result == kSuccess) {
+      restoreSettings(kernel, io);
       result = plan.combined ? kernel.FlashCombiFirmware(drive, plan.path, false)
                              : kernel.FlashFirmware(drive, plan.path, false);
+    }
     if (result == kSuccess) {
       std::uint32_t expected = programmingTimeMs(plan.drive->driveType);
       ready = waitUntilReady(session.transport(), drive + 1, 2 * expected,
@@ -155,7 +131,9 @@ int flashDrive(Session& session, const Request& request, const Io& io) {
   if (session.listResult() != kSuccess) return failWith(io, session.listResult());
   int status = 0;
   std::optional<Plan> plan = makePlan(session, request, io, status);
-  if (!plan || !confirmed(*plan, request, io, status)) return status;
+  if (!plan) return status;
+  if (std::optional<int> refused = refuseForSettings(session.kernel(), *plan->drive, io)) return *refused;
+  if (!confirmed(request, io, question(*plan), "flash", status)) return status;
   return runFlash(session, *plan, request, io);
 }
 

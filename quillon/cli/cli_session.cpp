@@ -8,8 +8,12 @@ namespace quillon::cli {
 
 Session::Session() { listResult_ = kernel_.GetDriveList(count_, drives_); }
 
+std::string catalogueLine(ResultCode code) {
+  return fmt::format("0x{:08X} {}", code, TlngString().String(static_cast<std::int32_t>(code)));
+}
+
 int failWith(const Io& io, ResultCode code) {
-  fmt::print(io.err, "quillon-cli: 0x{:08X} {}\n", code, TlngString().String(static_cast<std::int32_t>(code)));
+  fmt::print(io.err, "quillon-cli: {}\n", catalogueLine(code));
   return 1;
 }
 

@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <span>
+#include <string>
 
 #include "quillon/drive/scsi_transport.h"
 #include "quillon/kernel/kernel.h"
@@ -33,6 +34,8 @@ class Session {
   ResultCode listResult_ = kSuccess;
 };
 
+// "0x0300012D Invalid drive handle.": a result code with its catalogue text.
+std::string catalogueLine(ResultCode code);
 // "quillon-cli: 0x0300012D Invalid drive handle." on the error stream; returns 1.
 int failWith(const Io& io, ResultCode code);
 // "quillon-cli: TEXT" on the error stream; returns `status`.

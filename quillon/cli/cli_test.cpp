@@ -4,16 +4,23 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
+#include "platform/host.h"
+#include "platform/registry.h"
 #include "quillon/gui/logging.h"
 #include "quillon/kernel/kernel_test_support.h"
+#include "sim/drives/vorante/vorante_test_support.h"
 
 namespace quillon::cli {
 namespace {
 
+namespace fs = std::filesystem;
 using quillon::testing::KernelBench;
 using quillon::testing::oemEntry;
+using sim::vorante::testing_support::specFor;
 
 struct Outcome {
   int status;
@@ -110,3 +117,150 @@ TEST_F(CliTest, ADiscInTheDriveStopsTheFlashWithTheCatalogueText) {
 
 }  // namespace
 }  // namespace quillon::cli
+
+namespace quillon::cli {
+namespace {
+
+// The bench's host, with the restarts a command asks Windows for recorded.
+class RestartRecordingHost final : public platform::Host {
+ public:
+  explicit RestartRecordingHost(platform::Host& inner) : inner_(inner) {}
+  std::vector<platform::DWORD> restarts;
+
+  std::optional<platform::VersionInfo> version() const override { return inner_.version(); }
+  bool isAdministrator() const override { return inner_.isAdministrator(); }
+  bool libraryInstalled(std::string_view name) const override { return inner_.libraryInstalled(name); }
+  platform::ScsiBus* bus() override { return inner_.bus(); }
+  std::optional<std::string> stateFolder() const override { return inner_.stateFolder(); }
+  void requestRestart(platform::DWORD flags) override { restarts.push_back(flags); }
+
+ private:
+  platform::Host& inner_;
+};
+
+// Autorun of the CD-ROM service and DMA of the IDE channel on, as Windows leaves them.
+constexpr const char* kSettingsOn =
+    "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software]\n"
+    "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Cdrom]\n\"Autorun\"=dword:00000001\n"
+    "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0]\n\"Driver\"=\"atapi\"\n"
+    "\"DMAEnabled\"=dword:00000001\n"
+    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\atapi\\Parameters\\Device0]\n";
+
+// A PC without the CD-recorder manager, so that the settings guard has something to say: a
+// maker's drive that can really be flashed at 0:0:0, and a drive of Corvel's at 0:0:1.
+class SettingsCliTest : public ::testing::Test {
+ protected:
+  SettingsCliTest() { bench_.machine.host.installed.erase("CDR4DLL"); }
+  void addDrives(int driveType, PlatformCode platform = kPlatformWindowsXp) {
+    bench_.machine.setPlatform(platform);
+    std::string product = specFor(driveType, "1.00").model;
+    flash_ = std::make_shared<sim::vorante::MemoryFlash>(
+        std::vector<std::uint8_t>(sim::vorante::profileOf(driveType).flashSize(), 0xFF));
+    bench_.machine.bus().addDrive(
+        {0, 0, 0, 0}, 'D', {"VORANTE", product, "1.00", ""}, {},
+        std::make_unique<sim::vorante::VorantePersonality>(sim::vorante::DriveSetup{.driveType = driveType}, flash_,
+                                                           std::make_shared<sim::Faults>()));
+    bench_.machine.bus().addDrive({0, 0, 1, 0}, 'E', {"VORANTE", "VR4016V", "1.00", ""});
+    bench_.writeOem({oemEntry(product, static_cast<std::uint32_t>(driveType)), oemEntry("VR4016V", 22)});
+    firmware_ = bench_.writeFirmware("NEW.CVT", specFor(driveType, "2.10"));
+  }
+  Outcome run(std::vector<std::string> args, bool interactive = false, const std::string& answer = "") {
+    std::ostringstream out, err;
+    std::istringstream in(answer);
+    bench_.machine.settle();
+    int status = runCli(args, Io{out, err, in, interactive});
+    return {status, out.str(), err.str()};
+  }
+  int writes() const { return bench_.machine.bus().count({0, 0, 0, 0}, 0x3B); }
+  fs::path backup() const { return bench_.folder() / "Quillon.Reg"; }
+  bool autorunOn() const { return hive_.toText().find("\"Autorun\"=dword:00000001") != std::string::npos; }
+
+  LogCapture log_;
+  KernelBench bench_;
+  RestartRecordingHost host_{bench_.machine.host};
+  platform::ScopedHost useHost_{host_};
+  platform::Hive hive_ = platform::Hive::fromText(kSettingsOn);
+  platform::ScopedHive useHive_{hive_};
+  std::shared_ptr<sim::vorante::MemoryFlash> flash_;
+  std::string firmware_;
+};
+
+struct GuardCase {
+  PlatformCode platform;
+  int driveType;
+  std::vector<std::string> mustSwitchOff;
+  bool byHand;
+  const char* refusal;  // what flash says
+};
+
+void PrintTo(const GuardCase& c, std::ostream* out) { *out << "platform " << c.platform << " type " << c.driveType; }
+
+class GuardCliTest : public SettingsCliTest, public ::testing::WithParamInterface<GuardCase> {};
+
+TEST_P(GuardCliTest, FlashRefusesWhileASettingMustGoAndSettingsNamesIt) {
+  const GuardCase& c = GetParam();
+  addDrives(c.driveType, c.platform);
+  Outcome flash = run({"flash", "--drive", "0", firmware_, "--yes"});
+  EXPECT_EQ(flash.status, 1);
+  EXPECT_NE(flash.err.find(c.refusal), std::string::npos) << flash.err;
+  EXPECT_NE(flash.err.find("; nothing was written"), std::string::npos) << flash.err;
+  EXPECT_EQ(flash.err.find("Follow these steps") != std::string::npos, c.byHand) << flash.err;
+  EXPECT_EQ(writes(), 0);
+
+  Outcome listing = run({"settings", "--drive", "0", "--json"});
+  EXPECT_EQ(listing.status, 0);
+  auto settings = nlohmann::json::parse(listing.out);
+  EXPECT_EQ(settings["mustSwitchOff"], c.mustSwitchOff);
+  EXPECT_EQ(settings["byHand"], c.byHand);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, GuardCliTest,
+    ::testing::Values(GuardCase{kPlatformWindowsXp, 6, {"AutoInsertNotification"}, false,
+                                "Windows has AutoInsertNotification on for drive 0 (D: VORANTE VR1204A 1.00), which "
+                                "can disturb the update; `quillon-cli settings --drive 0 --switch-off` switches it "
+                                "off, then Windows must restart"},
+                      GuardCase{kPlatformWindowsNt4, 11, {"DMA", "AutoInsertNotification"}, false,
+                                "Windows has DMA and AutoInsertNotification on for drive 0"},
+                      GuardCase{kPlatformWindowsXp, 2, {"DMA"}, true,
+                                "DMA must be switched off by hand in the Device Manager"}));
+
+TEST_F(SettingsCliTest, SwitchingOffSavesTheOldValuesAndRestartsWindows) {
+  addDrives(6);
+  Outcome result = run({"settings", "--drive", "0", "--switch-off", "--yes"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("the old values are saved in Quillon.Reg"), std::string::npos) << result.out;
+  EXPECT_TRUE(fs::exists(backup()));
+  EXPECT_FALSE(autorunOn());
+  EXPECT_EQ(host_.restarts, std::vector<platform::DWORD>{6});
+  EXPECT_TRUE(log_.contains(LogLevel::Info, "Start Shutdown"));
+  EXPECT_EQ(writes(), 0);
+}
+
+TEST_F(SettingsCliTest, SwitchingOffRefusesWithoutChangingAnything) {
+  struct Case {
+    int driveType;
+    std::vector<std::string> args;
+    bool interactive;
+    std::string answer;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {6, {"settings", "--drive", "0", "--switch-off"}, false, "", 2, "add --yes to switch the settings off"},
+      {6, {"settings", "--drive", "0", "--switch-off"}, true, "n\n", 1, "not confirmed"},
+      {6, {"settings", "--drive", "1", "--switch-off", "--yes"}, false, "", 1, "is updated by Corvel"},
+      {6, {"settings", "--drive", "4", "--switch-off", "--yes"}, false, "", 2, "there is no drive 4"},
+      {2, {"settings", "--drive", "0", "--switch-off", "--yes"}, false, "", 1, "by hand in the Device Manager"},
+  };
+  for (const Case& c : cases) {
+    SettingsCliTest::TearDown();
+    addDrives(c.driveType);
+    Outcome result = run(c.args, c.interactive, c.answer);
+    EXPECT_EQ(result.status, c.status) << c.message;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+  EXPECT_FALSE(fs::exists(backup()));
+  EXPECT_TRUE(autorunOn());
+  EXPECT_TRUE(host_.restarts.empty());
+}
