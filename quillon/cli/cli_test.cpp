@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -212,6 +213,12 @@ TEST_P(GuardCliTest, FlashRefusesWhileASettingMustGoAndSettingsNamesIt) {
   auto settings = nlohmann::json::parse(listing.out);
   EXPECT_EQ(settings["mustSwitchOff"], c.mustSwitchOff);
   EXPECT_EQ(settings["byHand"], c.byHand);
+
+  // What Windows does not let Quillon switch off, Quillon leaves alone.
+  Outcome switched = run({"settings", "--drive", "0", "--switch-off", "--yes"});
+  EXPECT_EQ(switched.status, c.byHand ? 1 : 0) << switched.err;
+  EXPECT_EQ(fs::exists(backup()), !c.byHand);
+  EXPECT_EQ(host_.restarts.size(), c.byHand ? 0u : 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -235,11 +242,13 @@ TEST_F(SettingsCliTest, SwitchingOffSavesTheOldValuesAndRestartsWindows) {
   EXPECT_EQ(host_.restarts, std::vector<platform::DWORD>{6});
   EXPECT_TRUE(log_.contains(LogLevel::Info, "Start Shutdown"));
   EXPECT_EQ(writes(), 0);
+  Outcome listing = run({"settings", "--drive", "0"});
+  EXPECT_NE(listing.out.find("Windows has no setting on that must be switched off before drive 0"), std::string::npos)
+      << listing.out;
 }
 
 TEST_F(SettingsCliTest, SwitchingOffRefusesWithoutChangingAnything) {
   struct Case {
-    int driveType;
     std::vector<std::string> args;
     bool interactive;
     std::string answer;
@@ -247,15 +256,13 @@ TEST_F(SettingsCliTest, SwitchingOffRefusesWithoutChangingAnything) {
     const char* message;
   };
   const Case cases[] = {
-      {6, {"settings", "--drive", "0", "--switch-off"}, false, "", 2, "add --yes to switch the settings off"},
-      {6, {"settings", "--drive", "0", "--switch-off"}, true, "n\n", 1, "not confirmed"},
-      {6, {"settings", "--drive", "1", "--switch-off", "--yes"}, false, "", 1, "is updated by Corvel"},
-      {6, {"settings", "--drive", "4", "--switch-off", "--yes"}, false, "", 2, "there is no drive 4"},
-      {2, {"settings", "--drive", "0", "--switch-off", "--yes"}, false, "", 1, "by hand in the Device Manager"},
+      {{"settings", "--drive", "0", "--switch-off"}, false, "", 2, "add --yes to switch the settings off"},
+      {{"settings", "--drive", "0", "--switch-off"}, true, "n\n", 1, "not confirmed"},
+      {{"settings", "--drive", "1", "--switch-off", "--yes"}, false, "", 1, "is updated by Corvel"},
+      {{"settings", "--drive", "4", "--switch-off", "--yes"}, false, "", 2, "there is no drive 4"},
   };
+  addDrives(6);
   for (const Case& c : cases) {
-    SettingsCliTest::TearDown();
-    addDrives(c.driveType);
     Outcome result = run(c.args, c.interactive, c.answer);
     EXPECT_EQ(result.status, c.status) << c.message;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
@@ -264,3 +271,47 @@ TEST_F(SettingsCliTest, SwitchingOffRefusesWithoutChangingAnything) {
   EXPECT_TRUE(autorunOn());
   EXPECT_TRUE(host_.restarts.empty());
 }
+
+TEST_F(SettingsCliTest, ABackupThatCannotBeWrittenLeavesTheSettingsOn) {
+  addDrives(6);
+  fs::create_directory(backup());
+  Outcome result = run({"settings", "--drive", "0", "--switch-off", "--yes"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("0x030001F"), std::string::npos) << result.err;
+  EXPECT_TRUE(autorunOn());
+  EXPECT_TRUE(host_.restarts.empty());
+}
+
+std::size_t firstEntry(const LogCapture& log, std::string_view text) {
+  const auto& entries = log.entries();
+  auto found = std::find_if(entries.begin(), entries.end(),
+                            [&](const LogCapture::Entry& entry) { return entry.text.starts_with(text); });
+  return static_cast<std::size_t>(found - entries.begin());
+}
+
+TEST_F(SettingsCliTest, FlashWritesTheSavedSettingsBackBeforeItSendsTheFirmware) {
+  addDrives(6);
+  ASSERT_EQ(run({"settings", "--drive", "0", "--switch-off", "--yes"}).status, 0);
+  log_.clear();
+  Outcome flash = run({"flash", "--drive", "0", firmware_, "--yes"});
+  EXPECT_EQ(flash.status, 0) << flash.err;
+  EXPECT_NE(flash.out.find("Drive 0 now reports revision 2.10."), std::string::npos) << flash.out;
+  EXPECT_FALSE(fs::exists(backup()));
+  EXPECT_TRUE(autorunOn());
+  EXPECT_LT(firstEntry(log_, "Load Registry file."), firstEntry(log_, "Downloading FW block <"));
+}
+
+TEST_F(SettingsCliTest, ABackupThatCannotBeReadIsAWarningAndTheFlashGoesOn) {
+  bench_.machine.host.installed.insert("CDR4DLL");
+  addDrives(6);
+  std::ofstream(backup()) << "xx";
+  Outcome flash = run({"flash", "--drive", "0", firmware_, "--yes"});
+  EXPECT_EQ(flash.status, 0) << flash.err;
+  EXPECT_NE(flash.err.find("quillon-cli: warning: the saved drive settings were not written back: 0x030001FB"),
+            std::string::npos)
+      << flash.err;
+  EXPECT_TRUE(fs::exists(backup())) << "kept for the next run";
+}
+
+}  // namespace
+}  // namespace quillon::cli
