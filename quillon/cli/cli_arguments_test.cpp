@@ -26,6 +26,13 @@ TEST(CliArguments, ReadsEachCommandWithItsOptions) {
   EXPECT_EQ(flash.request->file, "A.CVT");
   EXPECT_TRUE(flash.request->yes);
   EXPECT_FALSE(flash.request->json);
+
+  Parsed settings = parseArguments(words({"settings", "--drive", "1", "--switch-off", "--yes", "--json"}));
+  ASSERT_TRUE(settings.request);
+  EXPECT_EQ(settings.request->command, Command::Settings);
+  EXPECT_EQ(settings.request->drive, 1);
+  EXPECT_TRUE(settings.request->switchOff);
+  EXPECT_TRUE(settings.request->yes);
 }
 
 TEST(CliArguments, RefusesWhatItCannotCarryOut) {
@@ -41,6 +48,10 @@ TEST(CliArguments, RefusesWhatItCannotCarryOut) {
       {words({"drives", "--yes"}), "unexpected '--yes'"},
       {words({"drives", "--drive", "0"}), "unexpected '--drive'"},
       {words({"flash", "--drive", "0", "A.CVT", "--folder", "x"}), "unexpected '--folder'"},
+      {words({"flash", "--drive", "0", "A.CVT", "--switch-off"}), "unexpected '--switch-off'"},
+      {words({"settings", "--switch-off"}), "--drive N is needed"},
+      {words({"settings", "--drive", "0", "--yes"}), "--yes goes with --switch-off"},
+      {words({"settings", "--drive", "0", "A.CVT"}), "unexpected 'A.CVT'"},
   };
   for (const auto& [args, message] : cases) {
     Parsed parsed = parseArguments(args);

@@ -9,6 +9,7 @@
 #include "quillon/cli/drive_choice.h"
 #include "quillon/cli/drive_check.h"
 #include "quillon/cli/flash_progress.h"
+#include "quillon/firmware/model_table.h"
 #include "quillon/kernel/matching.h"
 #include "quillon/kernel/medium_wait.h"
 
@@ -59,7 +60,7 @@ std::optional<Plan> makePlan(Session& session, const Request& request, const Io&
     return std::nullopt;
   }
   int type = record.driveType;
-  return Plan{&record, request.file, *revision, type == 14 || type == 25 || type == 30};
+  return Plan{&record, request.file, *revision, IsCombinedDrive(type)};
 }
 
 std::string question(const Plan& plan) {

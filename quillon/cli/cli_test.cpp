@@ -29,6 +29,15 @@ struct Outcome {
   std::string err;
 };
 
+// One command on the bench's PC, its drives settled first as after power-on.
+Outcome runOn(KernelBench& bench, const std::vector<std::string>& args, bool interactive, const std::string& answer) {
+  std::ostringstream out, err;
+  std::istringstream in(answer);
+  bench.machine.settle();
+  int status = runCli(args, Io{out, err, in, interactive});
+  return {status, out.str(), err.str()};
+}
+
 class CliTest : public ::testing::Test {
  protected:
   CliTest() {
@@ -47,11 +56,7 @@ class CliTest : public ::testing::Test {
                                   {"VORANTE", product, "1.00", ""}, faults);
   }
   Outcome run(std::vector<std::string> args, bool interactive = false, const std::string& answer = "") {
-    std::ostringstream out, err;
-    std::istringstream in(answer);
-    bench_.machine.settle();
-    int status = runCli(args, Io{out, err, in, interactive});
-    return {status, out.str(), err.str()};
+    return runOn(bench_, args, interactive, answer);
   }
   std::string path(const std::string& name) const { return (bench_.folder() / name).native(); }
   int writes() const { return bench_.machine.bus().count({0, 0, 0, 0}, 0x3B); }
@@ -116,12 +121,6 @@ TEST_F(CliTest, ADiscInTheDriveStopsTheFlashWithTheCatalogueText) {
   EXPECT_EQ(bench_.machine.bus().count({0, 0, 2, 0}, 0x3B), 0);
 }
 
-}  // namespace
-}  // namespace quillon::cli
-
-namespace quillon::cli {
-namespace {
-
 // The bench's host, with the restarts a command asks Windows for recorded.
 class RestartRecordingHost final : public platform::Host {
  public:
@@ -155,22 +154,18 @@ class SettingsCliTest : public ::testing::Test {
   void addDrives(int driveType, PlatformCode platform = kPlatformWindowsXp) {
     bench_.machine.setPlatform(platform);
     std::string product = specFor(driveType, "1.00").model;
-    flash_ = std::make_shared<sim::vorante::MemoryFlash>(
+    auto flash = std::make_shared<sim::vorante::MemoryFlash>(
         std::vector<std::uint8_t>(sim::vorante::profileOf(driveType).flashSize(), 0xFF));
     bench_.machine.bus().addDrive(
         {0, 0, 0, 0}, 'D', {"VORANTE", product, "1.00", ""}, {},
-        std::make_unique<sim::vorante::VorantePersonality>(sim::vorante::DriveSetup{.driveType = driveType}, flash_,
+        std::make_unique<sim::vorante::VorantePersonality>(sim::vorante::DriveSetup{.driveType = driveType}, flash,
                                                            std::make_shared<sim::Faults>()));
     bench_.machine.bus().addDrive({0, 0, 1, 0}, 'E', {"VORANTE", "VR4016V", "1.00", ""});
     bench_.writeOem({oemEntry(product, static_cast<std::uint32_t>(driveType)), oemEntry("VR4016V", 22)});
     firmware_ = bench_.writeFirmware("NEW.CVT", specFor(driveType, "2.10"));
   }
   Outcome run(std::vector<std::string> args, bool interactive = false, const std::string& answer = "") {
-    std::ostringstream out, err;
-    std::istringstream in(answer);
-    bench_.machine.settle();
-    int status = runCli(args, Io{out, err, in, interactive});
-    return {status, out.str(), err.str()};
+    return runOn(bench_, args, interactive, answer);
   }
   int writes() const { return bench_.machine.bus().count({0, 0, 0, 0}, 0x3B); }
   fs::path backup() const { return bench_.folder() / "Quillon.Reg"; }
@@ -182,7 +177,6 @@ class SettingsCliTest : public ::testing::Test {
   platform::ScopedHost useHost_{host_};
   platform::Hive hive_ = platform::Hive::fromText(kSettingsOn);
   platform::ScopedHive useHive_{hive_};
-  std::shared_ptr<sim::vorante::MemoryFlash> flash_;
   std::string firmware_;
 };
 

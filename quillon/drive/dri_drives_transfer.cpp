@@ -12,6 +12,7 @@
 #include "quillon/drive/drive_results.h"
 #include "quillon/drive/os_info.h"
 #include "quillon/drive/scsi_opcodes.h"
+#include "quillon/firmware/model_table.h"
 #include "quillon/gui/logging.h"
 
 namespace quillon {
@@ -21,7 +22,6 @@ constexpr int kModeDownload = 1;
 constexpr int kModeFlash = 5;
 constexpr int kVerifiedDriveType = 1;  // WRITE BUFFER, read back, flash command
 constexpr int kFlashBootDriveType = 2;
-constexpr int kDvdPart = 101;
 // The DVD part of a combined file continues after the 32 blocks of its CD-R/RW part.
 constexpr int kCdPartBlocks = 32;
 constexpr std::uint64_t kMaxField24 = 0xFFFFFF;
@@ -49,7 +49,7 @@ bool wholeBlocks(std::size_t size, std::uint32_t blockSize) {
 int blockCount(std::size_t size, std::uint32_t blockSize) { return static_cast<int>(size / blockSize); }
 
 std::uint8_t vendorBlockByte(int driveType, int firmwarePart, int blockNumber) {
-  bool dvdPartOfCombi = (driveType == 14 || driveType == 25 || driveType == 30) && firmwarePart == kDvdPart;
+  bool dvdPartOfCombi = IsCombinedDrive(driveType) && firmwarePart == kDvdPart;
   return static_cast<std::uint8_t>(dvdPartOfCombi ? blockNumber + kCdPartBlocks - 1 : blockNumber - 1);
 }
 

@@ -57,6 +57,8 @@ bool isCombinedType(int driveType) { return inRange(driveType, 13, 15) || isOneO
 
 }  // namespace
 
+bool IsCombinedDrive(int driveType) { return isOneOf(driveType, {14, 25, 30}); }
+
 std::string_view modelIdentifier(const ModelRow& row) { return kModelIdentifiers[row.model - 1]; }
 
 int lookupDriveType(std::string_view identifier, bool ext) {

@@ -46,6 +46,10 @@ inline constexpr int kPlainFirmware = 0;
 inline constexpr int kCdPart = 100;
 inline constexpr int kDvdPart = 101;
 
+// The drives with a CD-R/RW and a DVD firmware behind one identity, flashed from combined
+// files in two parts.
+bool IsCombinedDrive(int driveType);
+
 // Whether the data length is accepted for the drive type and firmware part.
 bool lengthAccepted(int driveType, int firmwarePart, std::uint64_t length);
 

@@ -32,8 +32,6 @@ inline constexpr ResultCode kPropertiesNotCorrect = 0x0300003E;
 inline constexpr ResultCode kSettingsQuestion = 0x0100003F;
 inline constexpr ResultCode kSettingsSwitchedOff = 0x01000040;
 inline constexpr ResultCode kNoAdministratorRights = 0x02000041;
-inline constexpr ResultCode kDmaByHand = 0x01000044;
-inline constexpr ResultCode kDmaSteps = 0x01000045;
 inline constexpr ResultCode kNoDriveForTable = 0x04000190;
 
 // The three auxiliary forms, created after the wizard and kept for the whole run.

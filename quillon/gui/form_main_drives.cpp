@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 
 #include "platform/forms.h"
+#include "quillon/firmware/model_table.h"
 #include "quillon/gui/form_main.h"
 
 namespace quillon {
@@ -20,8 +21,6 @@ constexpr int kGuiNoSupportedFound = 19;
 constexpr int kGroupState = 0;
 constexpr int kSupportedState = 1;
 constexpr int kUnsupportedState = 2;
-
-bool isCombinedDriveType(int driveType) { return driveType == 14 || driveType == 25 || driveType == 30; }
 
 }  // namespace
 
@@ -66,7 +65,7 @@ void TFormMain::addDriveNodes(TreeNode& group, bool supported, int count) {
 
 std::string TFormMain::DriveText(const DriveRecord& drive) const {
   std::string letter = fmt::format("({}:)", drive.driveLetter);
-  if (isCombinedDriveType(drive.driveType))
+  if (IsCombinedDrive(drive.driveType))
     return fmt::format("{} {} {}, V{}/V{}, {}:{}:{}", letter, fieldText(drive.vendor), fieldText(drive.product),
                        fieldText(drive.revision), fieldText(drive.vendorSpecific), drive.hostAdapter, drive.target,
                        drive.lun);

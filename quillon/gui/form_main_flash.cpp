@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/process.h"
+#include "quillon/firmware/model_table.h"
 #include "quillon/gui/form_main.h"
 #include "quillon/gui/logging.h"
 #include "quillon/kernel/medium_wait.h"
@@ -23,14 +24,6 @@ constexpr std::uint32_t kTrayWaitMs = 2000;
 constexpr std::size_t kMostFolderCharacters = 255;
 constexpr int kGuiPercentCompleted = 38;
 constexpr int kIconCount = 5;
-
-bool isCombinedDriveType(int driveType) { return driveType == 14 || driveType == 25 || driveType == 30; }
-
-// DMA on these drives cannot be switched off for them on Windows 2000 and XP.
-bool dmaOnlyByHand(int driveType, PlatformCode platform) {
-  bool windows2000OrXp = platform == kPlatformWindows2000 || platform == kPlatformWindowsXp;
-  return windows2000OrXp && (driveType == 2 || driveType == 11);
-}
 
 std::string flasherPath(std::string_view format) {
   std::string folder = CurrentFolder().substr(0, kMostFolderCharacters);
@@ -66,7 +59,7 @@ bool TFormMain::handOver(const DriveRecord& drive) {
 
 ResultCode TFormMain::askForSettings(int drive, bool dma, bool autoInsert) {
   std::string settings = dma ? "- DMA\n" : "- AutoInsertNotification\n";
-  if (dma && dmaOnlyByHand(drives_[drive].driveType, platform_)) {
+  if (dma && DmaOnlyByHand(drives_[drive].driveType, platform_)) {
     ShowResult(dialogs_.popUp, kDmaByHand);
     ShowResult(dialogs_.popUp, kDmaSteps);
     return kPropertiesNotCorrect;
@@ -91,7 +84,7 @@ ResultCode TFormMain::FlashSelected() {
   if (testMode_) return kSuccess;
   if (ResultCode restored = kernel_->RestoreDriveProperties(); restored != kSuccess)
     ShowResult(dialogs_.popUp, restored);
-  if (isCombinedDriveType(drive->driveType)) return kernel_->FlashCombiFirmware(selectedIndex(), path, false);
+  if (IsCombinedDrive(drive->driveType)) return kernel_->FlashCombiFirmware(selectedIndex(), path, false);
   return kernel_->FlashFirmware(selectedIndex(), path, false);
 }
 

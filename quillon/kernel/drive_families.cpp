@@ -49,4 +49,9 @@ int progressIntervalMs(int driveType) {
   }
 }
 
+bool DmaOnlyByHand(int driveType, PlatformCode platform) {
+  bool windows2000OrXp = platform == kPlatformWindows2000 || platform == kPlatformWindowsXp;
+  return windows2000OrXp && (driveType == 2 || driveType == 11);
+}
+
 }  // namespace quillon

@@ -5,6 +5,9 @@
 #include <optional>
 #include <string_view>
 
+#include "quillon/drive/os_info.h"
+#include "quillon/result_code.h"
+
 namespace quillon {
 
 // The product identification of the maker's combined drive, the one type-13 drive that
@@ -23,5 +26,11 @@ std::optional<HandOff> handOffFor(int driveType, std::string_view product);
 // bar ends about when the drive has finished programming.
 inline constexpr int kProgressSteps = 400;
 int progressIntervalMs(int driveType);
+
+// Windows 2000 and XP do not let DMA of these drives be switched off for them: the user does
+// it in the Device Manager, told so by kDmaByHand and walked through it by kDmaSteps.
+bool DmaOnlyByHand(int driveType, PlatformCode platform);
+inline constexpr ResultCode kDmaByHand = 0x01000044;
+inline constexpr ResultCode kDmaSteps = 0x01000045;
 
 }  // namespace quillon

@@ -1,7 +1,9 @@
 // quillon-cli inside a simulated PC as a person runs it through simpc: a machine made from
 // the built-in description into a scratch folder, its drives listed, drive 0 flashed and
-// looked at with `simpc show`, and the flashes quillon-cli must refuse. Each flash waits for
-// the drive's programming time on the real clock, about a second for drive 0.
+// looked at with `simpc show`, and the flashes quillon-cli must refuse. The machine has no
+// CD-recorder manager, so auto-insert must go first: `settings --switch-off` and the reboot
+// that follows. Each flash waits for the drive's programming time on the real clock, about a
+// second for drive 0.
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
@@ -46,6 +48,15 @@ class FlashEndToEnd : public ::testing::Test {
     ADD_FAILURE() << "no drive 0:0:0 in " << show.out;
     return {};
   }
+  // Windows's auto-insert off for drive 0, as it is after the restart the command asks for.
+  void switchSettingsOff() {
+    Finished run = simpc("run " + machine() + " quillon-cli settings --drive 0 --switch-off --yes");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("simpc: quillon-cli asked Windows to restart"), std::string::npos) << run.out;
+    EXPECT_TRUE(run.out.ends_with("the machine has rebooted\n")) << run.out;
+    ASSERT_TRUE(fs::exists(backup()));
+  }
+  fs::path backup() const { return scratch_.path() / "pc" / "files" / "Quillon.Reg"; }
   std::string flashBytes() const { return readFile(scratch_.path() / "pc" / "flash" / "0-0-0.bin"); }
   std::string machine() const { return (scratch_.path() / "pc").native(); }
 
@@ -67,7 +78,19 @@ TEST_F(FlashEndToEnd, DrivesListsTheDrivesOfTheBuiltInMachineAsSupported) {
   EXPECT_EQ(list[0]["allowedRevisions"], json::array({"2.**"}));
 }
 
+TEST_F(FlashEndToEnd, OnAFreshMachineFlashRefusesWhileAutoInsertIsOn) {
+  json before = firstDrive();
+  std::string bytes = flashBytes();
+  Finished flash = cli("flash --drive 0 VR1204A-0220.CVT --yes");
+  EXPECT_EQ(flash.status, 1);
+  EXPECT_NE(flash.err.find("Windows has AutoInsertNotification on for drive 0"), std::string::npos) << flash.err;
+  EXPECT_NE(flash.err.find("`quillon-cli settings --drive 0 --switch-off`"), std::string::npos) << flash.err;
+  EXPECT_EQ(firstDrive(), before);
+  EXPECT_EQ(flashBytes(), bytes);
+}
+
 TEST_F(FlashEndToEnd, AFlashedDriveReportsTheNewRevisionAndHoldsTheNewFirmware) {
+  switchSettingsOff();
   json before = firstDrive();
   ASSERT_EQ(before["revision"], "2.00");
   Finished flash = cli("flash --drive 0 VR1204A-0220.CVT --yes");
@@ -80,6 +103,7 @@ TEST_F(FlashEndToEnd, AFlashedDriveReportsTheNewRevisionAndHoldsTheNewFirmware) 
   EXPECT_NE(after["flash"]["rotated"], before["flash"]["rotated"]);
   std::string log = readFile(scratch_.path() / "pc" / "files" / "Logging.Log");
   EXPECT_NE(log.find("FW downloaded successfully"), std::string::npos) << log;
+  EXPECT_FALSE(fs::exists(backup())) << "the saved settings were written back";
 }
 
 TEST_F(FlashEndToEnd, ARefusedFlashLeavesTheDriveAsItWas) {
@@ -92,6 +116,7 @@ TEST_F(FlashEndToEnd, ARefusedFlashLeavesTheDriveAsItWas) {
       {"flash --drive 0 VR2410A-0305.CVT --yes", 1, "VR2410A-0305.CVT does not fit drive 0"},
       {"flash --drive 0 VR1204A-0220.CVT", 2, "standard input is not a terminal: add --yes"},
   };
+  switchSettingsOff();
   json before = firstDrive();
   std::string bytes = flashBytes();
   for (const Refusal& refusal : refusals) {
