@@ -87,15 +87,17 @@ TEST_F(CliTest, FirmwareListsTheFilesThatFitTheDrive) {
   EXPECT_NE(unknown.err.find("0x04000193"), std::string::npos) << unknown.err;
 }
 
+// A command line that must be refused, how it is answered, and what it must say.
+struct RefusalCase {
+  std::vector<std::string> args;
+  bool interactive;
+  std::string answer;
+  int status;
+  const char* message;
+};
+
 TEST_F(CliTest, FlashRefusesWithoutWritingAnything) {
-  struct Case {
-    std::vector<std::string> args;
-    bool interactive;
-    std::string answer;
-    int status;
-    const char* message;
-  };
-  const Case cases[] = {
+  const RefusalCase cases[] = {
       {{"flash", "--drive", "0", path("VR0404A-0130.CVT")}, false, "", 2, "standard input is not a terminal"},
       {{"flash", "--drive", "0", path("VR0404A-0130.CVT")}, true, "n\n", 1, "not confirmed"},
       {{"flash", "--drive", "0", path("VR0404A-0200.CVT"), "--yes"}, false, "", 1, "does not fit drive 0"},
@@ -104,7 +106,7 @@ TEST_F(CliTest, FlashRefusesWithoutWritingAnything) {
       {{"flash", "--drive", "5", path("VR0404A-0130.CVT"), "--yes"}, false, "", 2, "there is no drive 5"},
       {{"flash", "--drive", "0"}, false, "", 2, "flash needs the firmware FILE"},
   };
-  for (const Case& c : cases) {
+  for (const RefusalCase& c : cases) {
     Outcome result = run(c.args, c.interactive, c.answer);
     EXPECT_EQ(result.status, c.status) << c.message;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
@@ -242,21 +244,14 @@ TEST_F(SettingsCliTest, SwitchingOffSavesTheOldValuesAndRestartsWindows) {
 }
 
 TEST_F(SettingsCliTest, SwitchingOffRefusesWithoutChangingAnything) {
-  struct Case {
-    std::vector<std::string> args;
-    bool interactive;
-    std::string answer;
-    int status;
-    const char* message;
-  };
-  const Case cases[] = {
+  const RefusalCase cases[] = {
       {{"settings", "--drive", "0", "--switch-off"}, false, "", 2, "add --yes to switch the settings off"},
       {{"settings", "--drive", "0", "--switch-off"}, true, "n\n", 1, "not confirmed"},
       {{"settings", "--drive", "1", "--switch-off", "--yes"}, false, "", 1, "is updated by Corvel"},
       {{"settings", "--drive", "4", "--switch-off", "--yes"}, false, "", 2, "there is no drive 4"},
   };
   addDrives(6);
-  for (const Case& c : cases) {
+  for (const RefusalCase& c : cases) {
     Outcome result = run(c.args, c.interactive, c.answer);
     EXPECT_EQ(result.status, c.status) << c.message;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
