@@ -12,6 +12,7 @@ namespace {
 
 using platform::forms::Control;
 using platform::forms::Form;
+using platform::forms::TreeNode;
 using platform::forms::TreeView;
 
 constexpr int kProgressPage = 6;
@@ -58,8 +59,8 @@ int NewestLine(const std::vector<std::string>& lines) {
   return newest == lines.end() ? -1 : static_cast<int>(newest - lines.begin());
 }
 
-AutomaticRun::AutomaticRun(std::ostream& out, DriveEyes eyes)
-    : out_(out), eyes_(std::move(eyes)), clock_(platform::RealClock().localTime()) {}
+AutomaticRun::AutomaticRun(std::ostream& out, DriveEyes eyes, std::string address)
+    : out_(out), eyes_(std::move(eyes)), clock_(platform::RealClock().localTime()), wanted_(std::move(address)) {}
 
 int AutomaticRun::run(TFormMain& wizard) {
   wizard_ = &wizard;
@@ -136,14 +137,24 @@ void AutomaticRun::chooseDrive() {
   // Still here after Next: the wizard has refused the drive and told why.
   if (stepsOnPage_ > 1) return giveUp("the wizard does not go on with this drive");
   TreeView& tree = wizard_->form().get<TreeView>("DrvTree");
-  if (!tree.selected() && !tree.topLevel().empty() && !tree.topLevel().front()->children().empty())
-    tree.select(*tree.topLevel().front()->children().front());
+  TreeNode* drive = supportedDrive(tree);
+  if (!wanted_.empty() && !drive) return giveUp("no supported drive at " + wanted_);
+  // Without an address the user keeps what the wizard chose for them.
+  if (drive && (!tree.selected() || !wanted_.empty())) tree.select(*drive);
   if (!tree.selected() || !wizard_->form().control("ButNext").enabled()) return giveUp("no supported drive");
   const std::string& text = tree.selected()->text();
   address_ = afterLast(text, ", ");
   fmt::print(out_, "  Drive: {}\n", text);
   std::optional<SeenDrive> seen = eyes_ ? eyes_(address_) : std::nullopt;
   fmt::print(out_, "Revision before: {}\n", seen ? seen->revision : revisionOfNode(text));
+}
+
+// The supported drives are the first group of the tree; a node's text ends with its address.
+TreeNode* AutomaticRun::supportedDrive(const TreeView& tree) const {
+  if (tree.topLevel().empty()) return nullptr;
+  for (TreeNode* drive : tree.topLevel().front()->children())
+    if (wanted_.empty() || afterLast(drive->text(), ", ") == wanted_) return drive;
+  return nullptr;
 }
 
 void AutomaticRun::chooseFirmware() {

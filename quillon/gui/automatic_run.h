@@ -1,7 +1,7 @@
 #pragma once
 // The automatic run: a scripted user on the headless front end who walks the wizard the way
-// an owner with one drive to update would. It takes the first supported drive and the newest
-// fitting file, answers Yes to every question and OK to everything else, lets the progress
+// an owner with one drive to update would. It takes the first supported drive (or the one at
+// the address it is given) and the newest fitting file, answers Yes to every question and OK to everything else, lets the progress
 // run on a virtual clock, and at the outcome page decides by the drive's "DISC IN" indicator.
 // It tells what it sees on `out`: each page, each message, the progress, the outcome.
 
@@ -12,6 +12,7 @@
 
 #include "platform/clock.h"
 #include "platform/forms_headless.h"
+#include "platform/forms_lists.h"
 #include "quillon/gui/form_main.h"
 
 namespace quillon {
@@ -30,7 +31,8 @@ inline constexpr const char* kIndicatorSuccess = "steady";
 class AutomaticRun final : public platform::forms::FrontEnd {
  public:
   // Installs its virtual clock for its lifetime, so the progress costs no wall time.
-  AutomaticRun(std::ostream& out, DriveEyes eyes);
+  // `address` ("adapter:target:lun") names the drive to take; empty: the first supported.
+  AutomaticRun(std::ostream& out, DriveEyes eyes, std::string address = {});
 
   // Runs the wizard's message loop with this user in front of it.
   int run(TFormMain& wizard);
@@ -49,6 +51,7 @@ class AutomaticRun final : public platform::forms::FrontEnd {
   void actOnWizard();
   void tellPage(int page);
   void chooseDrive();
+  platform::forms::TreeNode* supportedDrive(const platform::forms::TreeView& tree) const;
   void chooseFirmware();
   void letTimePass();
   void judgeOutcome();
@@ -62,6 +65,7 @@ class AutomaticRun final : public platform::forms::FrontEnd {
   TFormMain* wizard_ = nullptr;
   int toldPage_ = 0;
   int stepsOnPage_ = 0;
+  std::string wanted_;   // the address asked for, or empty
   std::string address_;  // of the chosen drive
   bool barShown_ = false;
 };

@@ -22,7 +22,7 @@ class AutomaticRunTest : public WizardTest {
   virtual int driveType() const { return kDriveType; }
 
   // The whole run with the eyes seeing `indicator` on the drive, and the drive's revision.
-  std::string runWith(std::optional<std::string> indicator) {
+  std::string runWith(std::optional<std::string> indicator, const std::string& address = {}) {
     DriveEyes eyes = [this, indicator](const std::string& address) -> std::optional<SeenDrive> {
       addresses_.push_back(address);
       if (!indicator) return std::nullopt;
@@ -30,7 +30,7 @@ class AutomaticRunTest : public WizardTest {
     };
     std::ostringstream out;
     open();
-    AutomaticRun automatic(out, eyes);
+    AutomaticRun automatic(out, eyes, address);
     platform::forms::ScopedFrontEnd useAutomatic(automatic);
     automatic.run(*wizard_);
     automatic.finish();
@@ -80,6 +80,13 @@ TEST_F(AutomaticRunTest, AnswersYesToTheSettingsQuestionSoWindowsRestarts) {
   EXPECT_TRUE(has(out, "Yes")) << out;
   EXPECT_TRUE(wizard_->RebootRequested());
   EXPECT_EQ(drive_->identity().revision, "1.00") << "nothing is flashed before the restart";
+}
+
+TEST_F(AutomaticRunTest, AnAddressWithoutASupportedDriveCancelsTheWizard) {
+  writeFirmware("NEW.CVT", kDriveType, "2.10");
+  std::string out = runWith("steady", "0:1:0");
+  EXPECT_TRUE(has(out, "Automatic run: no supported drive at 0:1:0")) << out;
+  EXPECT_EQ(drive_->identity().revision, "1.00");
 }
 
 TEST_F(AutomaticRunTest, WithoutAFittingFileItCancelsTheWizard) {

@@ -1,7 +1,8 @@
 // quillon [test]: the firmware update wizard. The word "test" anywhere on the command line
 // runs every step but the restore and the flash. With a display it opens the window; inside
 // a simulated PC without one, or with QUILLON_FRONT_END=headless, the automatic run's
-// scripted user walks it and tells what it sees.
+// scripted user walks it and tells what it sees; QUILLON_AUTOMATIC_DRIVE=ADAPTER:TARGET:LUN
+// has it take that drive instead of the first supported one.
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +54,7 @@ int runAutomatically(bool testMode) {
                  "simulated PC only (simpc run DIR quillon --headless)\n");
     return 2;
   }
-  AutomaticRun automatic(std::cout, machineEyes(machine));
+  AutomaticRun automatic(std::cout, machineEyes(machine), environment("QUILLON_AUTOMATIC_DRIVE"));
   platform::forms::ScopedFrontEnd useAutomatic(automatic);
   int status = runWizard(testMode, [&](TFormMain& wizard) { return automatic.run(wizard); });
   automatic.finish();

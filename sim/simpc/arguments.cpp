@@ -72,6 +72,7 @@ const char kUsage[] =
     "       simpc reset [DIR]\n"
     "       simpc show [DIR] [--json]\n"
     "       simpc run [DIR] PROGRAM [ARGS...]\n"
+    "       simpc run [DIR] quillon [--headless] [--drive ADAPTER:TARGET:LUN] [ARGS...]\n"
     "       simpc scan [DIR] [--interface aspi|spti|default] [--trace 0-3] [--json]\n"
     "Without DIR: the built-in default machine, made on first use in the user's state folder.\n";
 

@@ -3,6 +3,7 @@
 // has no CD-recorder manager, so the settings question, the restart and the second start come
 // first; with the manager installed the flash follows the first start.
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -87,15 +88,30 @@ TEST_F(QuillonEndToEnd, WithTheRecorderManagerTheAutomaticRunUpdatesDriveZeroAtT
   EXPECT_FALSE(has(run, "the machine has rebooted")) << run.out;
 }
 
-TEST_F(QuillonEndToEnd, AHandOffRecordedInTheMachineIsToldAndCleared) {
+struct HandOffCase {
+  const char* address;
+  const char* logLine;
+  const char* program;  // below the machine's files folder
+};
+
+class HandOff : public QuillonEndToEnd, public ::testing::WithParamInterface<HandOffCase> {};
+
+TEST_P(HandOff, TheDriveOfAPartnerIsHandedToItsFlasherWhichIsToldAndNothingIsFlashed) {
+  const HandOffCase& c = GetParam();
   make();
-  std::string launches = machine() + "/state/launches";
-  { std::ofstream(launches) << "C:\\Tessway\\tessway.exe\n"; }
-  Finished run = simpc("run " + machine() + " quillon --headless");
-  EXPECT_NE(run.out.find("simpc: Quillon started C:\\Tessway\\tessway.exe; that flasher is not in this build"),
-            std::string::npos)
-      << run.out;
-  EXPECT_FALSE(std::filesystem::exists(launches));
+  Finished run = simpc(fmt::format("run {} quillon --headless --drive {}", machine(), c.address));
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_TRUE(has(run, c.logLine)) << run.out;
+  std::string told = fmt::format("simpc: Quillon started {}/files/{}; that flasher is not in this build", machine(),
+                                 c.program);
+  EXPECT_TRUE(has(run, told)) << run.out;
+  EXPECT_FALSE(has(run, "AutoInsertNotification")) << "the hand-off comes before the settings";
+  EXPECT_FALSE(std::filesystem::exists(machine() + "/state/launches"));
+  EXPECT_EQ(driveAt(0, 0)["revision"], "2.00");
 }
+
+INSTANTIATE_TEST_SUITE_P(Partners, HandOff,
+                         ::testing::Values(HandOffCase{"1:5:0", "Launch V - quillon.", "Corvel/Corvel.exe"},
+                                           HandOffCase{"1:6:0", "Launch B - quillon.", "Tessway/Tessway.exe"}));
 
 }  // namespace

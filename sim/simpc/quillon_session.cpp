@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 #include "platform/process.h"
 #include "sim/simpc/run.h"
@@ -20,13 +21,24 @@ bool takeOption(std::vector<std::string>& arguments, const std::string& option) 
   return true;
 }
 
+// "--drive ADDRESS" anywhere among the arguments: the address, and both words taken out.
+std::optional<std::string> takeValue(std::vector<std::string>& arguments, const std::string& option) {
+  auto found = std::find(arguments.begin(), arguments.end(), option);
+  if (found == arguments.end() || found + 1 == arguments.end()) return std::nullopt;
+  std::string value = *(found + 1);
+  arguments.erase(found, found + 2);
+  return value;
+}
+
 }  // namespace
 
 int runQuillon(const MachineFolder& folder, const std::filesystem::path& program, std::vector<std::string> arguments,
                std::ostream& out) {
   bool headless = takeOption(arguments, kHeadlessOption);
+  std::optional<std::string> drive = takeValue(arguments, kDriveOption);
   // Quillon inherits simpc's environment; simpc ends with it.
   if (headless) ::setenv(kFrontEndVariable, "headless", 1);
+  if (drive) ::setenv(kAutomaticDriveVariable, drive->c_str(), 1);
   ProgramEnd end = runProgramToEnd(folder, program, arguments, out, StatusLine::OnFailure);
   carryOutHandOffs(folder, out);
   if (!end.restarted || !headless) return end.status;
