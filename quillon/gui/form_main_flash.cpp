@@ -10,6 +10,7 @@
 #include "platform/process.h"
 #include "quillon/firmware/model_table.h"
 #include "quillon/gui/form_main.h"
+#include "quillon/gui/gui_texts.h"
 #include "quillon/gui/logging.h"
 #include "quillon/kernel/medium_wait.h"
 #include "quillon/kernel/drive_families.h"
@@ -22,7 +23,6 @@ using platform::forms::ProgressBar;
 constexpr std::uint32_t kDriveCheckWaitMs = 5000;
 constexpr std::uint32_t kTrayWaitMs = 2000;
 constexpr std::size_t kMostFolderCharacters = 255;
-constexpr int kGuiPercentCompleted = 38;
 constexpr int kIconCount = 5;
 
 std::string flasherPath(std::string_view format) {
@@ -106,7 +106,7 @@ void TFormMain::IncProgBar() {
     }
   }
   RotateIcons();
-  control("P6LCompl").setText(fmt::format("{}", bar.position() * 100 / bar.max()) + text(kGuiPercentCompleted));
+  control("P6LCompl").setText(fmt::format("{}", bar.position() * 100 / bar.max()) + text(gui::kPercentCompleted));
   int next = bar.position() + 1;
   bar.setPosition(next);
   if (next >= bar.max()) {

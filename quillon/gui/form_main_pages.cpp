@@ -8,15 +8,14 @@
 #include "platform/forms.h"
 #include "quillon/drive/os_info.h"
 #include "quillon/gui/form_main.h"
+#include "quillon/gui/gui_texts.h"
 
 namespace quillon {
 namespace {
 
-constexpr int kGuiExit = 5;
 constexpr int kGuiSelectedSettings = 25;
 constexpr int kGuiStarting = 31;
 constexpr int kGuiDriveUpdating = 35;
-constexpr int kGuiPercentCompleted = 38;
 constexpr int kGuiCompleted = 40;
 constexpr int kGuiFailed = 44;
 
@@ -85,7 +84,7 @@ void TFormMain::enterProgress() {
   form_.get<platform::forms::ProgressBar>("P6ProgBar").setPosition(0);
   form_.timers().front()->setEnabled(true);
   form_.setCaption(text(kGuiDriveUpdating));
-  control("P6LCompl").setText("0" + text(kGuiPercentCompleted));
+  control("P6LCompl").setText("0" + text(gui::kPercentCompleted));
 }
 
 void TFormMain::enterFailure() { showEndPage(kGuiFailed); }
@@ -93,7 +92,7 @@ void TFormMain::enterFailure() { showEndPage(kGuiFailed); }
 // The outcome pages offer only Exit, in the Next button's place.
 void TFormMain::showEndPage(int caption) {
   showButtons(false, true, false);
-  control("ButNext").setText(text(kGuiExit));
+  control("ButNext").setText(text(gui::kExitCaption));
   form_.setCaption(text(caption));
 }
 

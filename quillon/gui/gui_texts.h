@@ -6,6 +6,7 @@ namespace quillon::gui {
 inline constexpr int kExitCaption = 5;       // "E&xit"
 inline constexpr int kOkCaption = 7;         // "&Ok"
 inline constexpr int kResumeCaption = 8;     // "&Resume"
+inline constexpr int kPercentCompleted = 38; // "% completed", after the progress figure
 inline constexpr int kNotComplete = 52;      // the update is not complete
 inline constexpr int kLaterRun = 53;         // it can be done later
 inline constexpr int kResumeOrExit = 54;     // how to go on or quit

@@ -3,6 +3,7 @@
 
 #include "quillon/drive/drive_results.h"
 #include "quillon/firmware/combi_split.h"
+#include "quillon/firmware/model_table.h"
 #include "quillon/gui/logging.h"
 #include "quillon/kernel/kernel.h"
 #include "quillon/kernel/matching.h"
@@ -12,9 +13,6 @@ namespace {
 
 constexpr int kDriveTypeDual = 6;
 constexpr int kDriveTypeFactorySetting = 11;
-constexpr int kPlainFile = 0;
-constexpr int kCdPart = 100;
-constexpr int kDvdPart = 101;
 // Checked against a drive that must never be flashed over SPTI: every bit of the high byte set.
 constexpr std::uint16_t kAlwaysHighChecksum = 0xFFFF;
 
@@ -34,7 +32,7 @@ ResultCode Kernel::FlashFirmware(int drive, const std::string& path, bool keepUn
     result = dri_->ReadEFTIM(drive, record.eftim);
     if (result == kSuccess) result = SelectDualHalf(image_, std::string(record.eftim.data(), record.eftim.size()));
   }
-  if (result == kSuccess) result = transfer(drive, kPlainFile, path, keepUnflashed);
+  if (result == kSuccess) result = transfer(drive, kPlainFirmware, path, keepUnflashed);
   return result;
 }
 
