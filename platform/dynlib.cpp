@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/ascii_case.h"
 #include "platform/host.h"
 #include "platform/immortal.h"
 #include "platform/library_folder.h"
@@ -29,23 +30,11 @@ Modules& modules() {
   return instance.get();
 }
 
-std::string lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
-std::string upper(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return result;
-}
-
 // "C:\\Tools\\Cdr4Dll.DLL" names "Cdr4Dll": the stand-ins all live in one folder.
 std::string_view stem(std::string_view name) {
   std::size_t slash = name.find_last_of("\\/");
   if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
-  if (name.size() > 4 && lower(name.substr(name.size() - 4)) == ".dll") name.remove_suffix(4);
+  if (name.size() > 4 && lowerAscii(name.substr(name.size() - 4)) == ".dll") name.remove_suffix(4);
   return name;
 }
 
@@ -91,13 +80,13 @@ std::string undecoratedName(std::string_view name) {
   return std::string(stdcall ? name.substr(1, at - 1) : name);
 }
 
-std::string libraryFileName(std::string_view name) { return "lib" + lower(stem(name)) + ".so"; }
+std::string libraryFileName(std::string_view name) { return "lib" + lowerAscii(stem(name)) + ".so"; }
 
 HMODULE LoadLibrary(const char* name) {
   if (!name) return refuse(ERROR_INVALID_PARAMETER);
   std::string_view base = stem(name);
   if (!plainName(base)) return refuse(ERROR_MOD_NOT_FOUND);
-  std::string canonical = upper(base);
+  std::string canonical = upperAscii(base);
   if (outsideLibrary(canonical) && !host().libraryInstalled(canonical)) return refuse(ERROR_MOD_NOT_FOUND);
   std::string path = libraryFolder() + "/" + libraryFileName(base);
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

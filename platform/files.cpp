@@ -4,12 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+
+#include "platform/ascii_case.h"
 
 namespace platform {
 namespace {
@@ -47,9 +48,7 @@ FileBytes readOpened(std::FILE* file, std::size_t count) {
 bool matchFrom(std::string_view pattern, std::string_view name) {
   // Iterative match with one backtrack point per '*': linear in practice, no recursion.
   std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
-  auto same = [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-  };
+  auto same = [](char a, char b) { return lowerAscii(a) == lowerAscii(b); };
   while (n < name.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;

@@ -1,11 +1,11 @@
 #include "platform/registry.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <iterator>
 #include <utility>
 
+#include "platform/ascii_case.h"
 #include "platform/files.h"
 #include "platform/host.h"
 
@@ -64,15 +64,6 @@ constexpr Root kRoots[] = {
     {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"},
 };
 
-// ASCII only: other bytes of UTF-8 names are compared as they are, as REGEDIT4 files carry them.
-std::string lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
-bool sameName(std::string_view a, std::string_view b) { return a.size() == b.size() && lower(a) == lower(b); }
-
 bool isRoot(HKEY handle) {
   return std::any_of(std::begin(kRoots), std::end(kRoots), [&](const Root& r) { return r.handle == handle; });
 }
@@ -83,7 +74,7 @@ bool fitsOnALine(std::string_view name) { return name.find_first_of("\r\n") == s
 // ---- The tree ----
 
 std::vector<Key::Value>::iterator findValue(Key& key, std::string_view name) {
-  return std::find_if(key.values.begin(), key.values.end(), [&](const Key::Value& v) { return sameName(v.name, name); });
+  return std::find_if(key.values.begin(), key.values.end(), [&](const Key::Value& v) { return sameIgnoringCase(v.name, name); });
 }
 
 void putValue(Key& key, std::string_view name, RegValue value) {
@@ -96,7 +87,7 @@ void putValue(Key& key, std::string_view name, RegValue value) {
 }
 
 Key& childOf(Key& parent, std::string_view name) {
-  auto [it, inserted] = parent.subkeys.try_emplace(lower(name));
+  auto [it, inserted] = parent.subkeys.try_emplace(lowerAscii(name));
   if (inserted) it->second.name = std::string(name);
   return it->second;
 }
@@ -108,6 +99,17 @@ Key* descend(Key* key, const std::vector<std::string>& lowerPath) {
     key = it == key->subkeys.end() ? nullptr : &it->second;
   }
   return key;
+}
+
+// Names joined with '\\', as the registry functions take them.
+std::vector<std::string_view> pathNames(std::string_view path) {
+  std::vector<std::string_view> names;
+  for (std::size_t start = 0; start < path.size();) {
+    std::size_t end = std::min(path.find('\\', start), path.size());
+    names.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
 }
 
 // ---- REGEDIT4 text in ----
@@ -132,7 +134,7 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  char l = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  char l = lowerAscii(c);
   return l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
 }
 
@@ -178,7 +180,7 @@ class Parser {
   void section(std::string_view line, std::size_t lineNo) {
     if (line.back() != ']') fail(lineNo, "section without closing ']'");
     std::vector<std::string_view> names = split(line.substr(1, line.size() - 2), '\\');
-    auto root = std::find_if(std::begin(kRoots), std::end(kRoots), [&](const Root& r) { return sameName(r.name, names[0]); });
+    auto root = std::find_if(std::begin(kRoots), std::end(kRoots), [&](const Root& r) { return sameIgnoringCase(r.name, names[0]); });
     if (root == std::end(kRoots)) fail(lineNo, "unknown root key '" + std::string(names[0]) + "'");
     current_ = &hive_.root(root->handle);
     for (std::size_t i = 1; i < names.size(); ++i) {
@@ -408,7 +410,7 @@ std::optional<std::vector<std::string>> splitSubKey(const char* subKey) {
 
 std::vector<std::string> below(const OpenKey& base, const std::vector<std::string>& names) {
   std::vector<std::string> path = base.path;
-  for (const std::string& name : names) path.push_back(lower(name));
+  for (const std::string& name : names) path.push_back(lowerAscii(name));
   return path;
 }
 
@@ -451,10 +453,10 @@ LONG createPath(Key& start, const std::vector<std::string>& names, bool mayCreat
   Key* firstParent = nullptr;
   std::string firstName;
   for (const std::string& name : names) {
-    if (!firstParent && !key->subkeys.contains(lower(name))) {
+    if (!firstParent && !key->subkeys.contains(lowerAscii(name))) {
       if (!mayCreate) return ERROR_ACCESS_DENIED;
       firstParent = key;
-      firstName = lower(name);
+      firstName = lowerAscii(name);
     }
     key = &childOf(*key, name);
   }
@@ -487,6 +489,29 @@ std::string Hive::toText() const {
   }
   return out;
 }
+
+Hive::Key* Hive::Key::find(std::string_view path) {
+  Key* key = this;
+  for (std::string_view name : pathNames(path)) {
+    auto it = key->subkeys.find(lowerAscii(name));
+    if (it == key->subkeys.end()) return nullptr;
+    key = &it->second;
+  }
+  return key;
+}
+
+Hive::Key& Hive::Key::make(std::string_view path) {
+  Key* key = this;
+  for (std::string_view name : pathNames(path)) key = &childOf(*key, name);
+  return *key;
+}
+
+const RegValue* Hive::Key::value(std::string_view name) const {
+  auto found = std::find_if(values.begin(), values.end(), [&](const Value& v) { return sameIgnoringCase(v.name, name); });
+  return found == values.end() ? nullptr : &found->value;
+}
+
+void Hive::Key::set(std::string_view name, RegValue value) { putValue(*this, name, std::move(value)); }
 
 Hive::Key& Hive::root(HKEY predefined) {
   if (!isRoot(predefined)) throw std::invalid_argument("not a predefined registry key");

@@ -97,6 +97,12 @@ class Hive {
     std::string name;  // as first written
     std::vector<Value> values;  // in the order first set, which is the order RegEnumValue gives
     std::map<std::string, Key> subkeys;  // by lower-case name
+
+    // Paths are names joined with '\\'; names compare without regard to ASCII case.
+    Key* find(std::string_view path);  // null when a key on the way is missing
+    Key& make(std::string_view path);  // with the keys on the way, where missing
+    const RegValue* value(std::string_view name) const;
+    void set(std::string_view name, RegValue value);  // replaces a value of that name
   };
   Key& root(HKEY predefined);  // throws std::invalid_argument for other handles
   // Writes the file back if the hive is file-backed; false when that fails.

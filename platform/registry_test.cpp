@@ -135,6 +135,33 @@ TEST_F(Registry, StringsAndTheDefaultValueKeepWhatWasSet) {
   EXPECT_EQ(RegSetValueEx(key.get(), "Bad", REG_BINARY, nullptr, 4), ERROR_INVALID_PARAMETER);
 }
 
+// The tree as the machine builder writes and reads it without handles: the same keys and
+// values as the Win32 calls see, whatever the letter case.
+TEST(HiveKeys, PathsAndValueNamesIgnoreLetterCaseAndKeepTheFirstSpelling) {
+  Hive hive;
+  Hive::Key& machine = hive.root(HKEY_LOCAL_MACHINE);
+  Hive::Key& cdrom = machine.make("System\\CurrentControlSet\\Services\\Cdrom");
+  cdrom.set("Autorun", {REG_DWORD, {1, 0, 0, 0}});
+  cdrom.set("AUTORUN", {REG_DWORD, {0, 0, 0, 0}});
+  EXPECT_EQ(&machine.make("SYSTEM\\currentcontrolset\\services\\CDROM"), &cdrom);
+  EXPECT_EQ(machine.find("system\\CurrentControlSet\\Services\\cdrom"), &cdrom);
+  EXPECT_EQ(machine.find("System\\CurrentControlSet\\Services\\Atapi"), nullptr);
+  ASSERT_EQ(cdrom.values.size(), 1u);
+  EXPECT_EQ(cdrom.values[0].name, "Autorun");
+  ASSERT_NE(cdrom.value("autorun"), nullptr);
+  EXPECT_EQ(cdrom.value("autorun")->data, (std::vector<BYTE>{0, 0, 0, 0}));
+  EXPECT_EQ(cdrom.value("Missing"), nullptr);
+  EXPECT_EQ(cdrom.name, "Cdrom");
+
+  ScopedHive use(hive);
+  ScopedKey key;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\CDROM", 0, KEY_READ, key.out()),
+            ERROR_SUCCESS);
+  DWORD value = 7, size = sizeof(value), type = 0;
+  ASSERT_EQ(RegQueryValueEx(key.get(), "AutoRun", &type, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(value, 0u);
+}
+
 TEST(RegistryAccess, EachCallNeedsTheAccessItsKeyWasOpenedWith) {
   using Call = LONG (*)(HKEY);
   const Call query = [](HKEY k) { return RegQueryValueEx(k, "V", nullptr, nullptr, nullptr); };

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <initializer_list>
 #include <utility>
 #include <vector>
 
+#include "platform/ascii_case.h"
 #include "quillon/gui/logging.h"
 
 namespace quillon {
@@ -56,12 +56,6 @@ std::optional<std::vector<std::uint8_t>> readValue(const RegistryKey& key, const
   return data;
 }
 
-bool sameText(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 std::optional<int> decimal(std::string_view text) {
   int number = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
@@ -78,7 +72,7 @@ ResultCode readPortDma(int port, std::uint32_t& dma) {
       opened != kSuccess)
     return opened;
   std::string driver = readText(key, "Driver", kPortDriverSize).value_or("");
-  if (!sameText(driver, "atapi")) {
+  if (!platform::sameIgnoringCase(driver, "atapi")) {
     LogWarn("NT Host adapter <%d,%s>. No IDE adapter, WHILE retrieving DMA", port, driver.c_str());
     return kOsiNoIdeHostAdapter;
   }
@@ -222,7 +216,7 @@ ResultCode ReadNtSettings(DriveRecord& drive) {
 
 std::string registrySearchKey(const DriveRecord& drive) {
   std::string key(fieldText(drive.displayText).substr(0, kSearchKeyLength));
-  for (char& c : key) c = c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : key) c = c == ' ' ? '_' : platform::upperAscii(c);
   return key;
 }
 

@@ -3,8 +3,9 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
+
+#include "platform/ascii_case.h"
 
 namespace sim {
 namespace {
@@ -15,12 +16,6 @@ constexpr std::size_t kDeviceNameLength = 25;
 constexpr int kFirstIdePciDevice = 7;
 constexpr int kFirstScsiPciDevice = 0x0B;
 
-std::string lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
 const AdapterDescription& adapterOf(const MachineDescription& machine, const DeviceDescription& device) {
   return machine.adapters.at(static_cast<std::size_t>(device.address.adapter));
 }
@@ -29,7 +24,7 @@ const AdapterDescription& adapterOf(const MachineDescription& machine, const Dev
 std::string deviceName(const Identity& identity) {
   std::string name = fmt::format("{:<8}{:<16}{}", identity.vendor, identity.product, identity.revision);
   name.resize(std::min(name.size(), kDeviceNameLength));
-  for (char& c : name) c = c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : name) c = c == ' ' ? '_' : platform::upperAscii(c);
   return name;
 }
 
@@ -71,11 +66,6 @@ MachineDescription runnable(const MachineFolder& folder) {
   return machine;
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y)); });
-}
-
 }  // namespace
 
 platform::Hive openHive(const MachineFolder& folder) {
@@ -115,17 +105,8 @@ std::string hardwareKey(const MachineDescription& machine, const DeviceDescripti
 
 const platform::RegValue* hiveValue(platform::Hive& hive, platform::HKEY root, std::string_view path,
                                     std::string_view name) {
-  platform::Hive::Key* key = &hive.root(root);
-  for (std::size_t start = 0; key && start <= path.size();) {
-    std::size_t end = std::min(path.find('\\', start), path.size());
-    auto child = key->subkeys.find(lower(path.substr(start, end - start)));
-    key = child == key->subkeys.end() ? nullptr : &child->second;
-    start = end + 1;
-  }
-  if (!key) return nullptr;
-  auto value = std::find_if(key->values.begin(), key->values.end(),
-                            [&](const platform::Hive::Key::Value& v) { return sameName(v.name, name); });
-  return value == key->values.end() ? nullptr : &value->value;
+  platform::Hive::Key* key = hive.root(root).find(path);
+  return key ? key->value(name) : nullptr;
 }
 
 bool disturbingSettingsOn(platform::Hive& hive, const MachineDescription& machine, const DeviceDescription& device) {
@@ -165,8 +146,8 @@ std::optional<platform::VersionInfo> MachineHost::version() const { return machi
 bool MachineHost::isAdministrator() const { return machine_.administrator; }
 
 bool MachineHost::libraryInstalled(std::string_view name) const {
-  if (sameName(name, "WNASPI32")) return machine_.aspiInstalled;
-  if (sameName(name, "CDR4DLL")) return machine_.cdrManagerInstalled;
+  if (platform::sameIgnoringCase(name, "WNASPI32")) return machine_.aspiInstalled;
+  if (platform::sameIgnoringCase(name, "CDR4DLL")) return machine_.cdrManagerInstalled;
   return false;
 }
 

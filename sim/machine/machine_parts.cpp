@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/ascii_case.h"
 #include "platform/registry.h"
 #include "quillon/firmware/firmware_image.h"
 #include "quillon/firmware/model_table.h"
@@ -59,37 +60,7 @@ constexpr char kDmaDetectionLevel[] = "dmadetectionlevel=";
 constexpr unsigned kFirstDevnode = 0xC29A3B20;
 constexpr unsigned kDevnodeStep = 0x40;
 
-std::string lower(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
-// The key at `path` below `base`, made with its parents where missing.
-Key& keyAt(Key& base, std::string_view path) {
-  Key* key = &base;
-  for (std::size_t start = 0; start < path.size();) {
-    std::size_t end = std::min(path.find('\\', start), path.size());
-    std::string_view name = path.substr(start, end - start);
-    auto [child, made] = key->subkeys.try_emplace(lower(name));
-    if (made) child->second.name = std::string(name);
-    key = &child->second;
-    start = end + 1;
-  }
-  return *key;
-}
-
-Key& machineKey(platform::Hive& hive, std::string_view path) { return keyAt(hive.root(HKEY_LOCAL_MACHINE), path); }
-
-void put(Key& key, std::string_view name, platform::RegValue value) {
-  auto same = [&](const Key::Value& v) { return lower(v.name) == lower(name); };
-  auto existing = std::find_if(key.values.begin(), key.values.end(), same);
-  if (existing != key.values.end()) {
-    existing->value = std::move(value);
-  } else {
-    key.values.push_back({std::string(name), std::move(value)});
-  }
-}
+Key& machineKey(platform::Hive& hive, std::string_view path) { return hive.root(HKEY_LOCAL_MACHINE).make(path); }
 
 platform::RegValue text(std::string_view value) {
   platform::RegValue result{platform::REG_SZ, {value.begin(), value.end()}};
@@ -115,7 +86,7 @@ std::string portDriver(const AdapterDescription& adapter) {
       break;
   }
   std::string driver;
-  for (char c : lower(adapter.identifier))
+  for (char c : platform::lowerAscii(adapter.identifier))
     if (std::isalnum(static_cast<unsigned char>(c))) driver += c;
   return driver;
 }
@@ -125,7 +96,7 @@ bool dmaDetectionOff(platform::Hive& hive, int adapter) {
   const platform::RegValue* value = hiveValue(hive, HKEY_LOCAL_MACHINE, atapiDeviceKey(adapter), "DriverParameter");
   if (!value || value->type != platform::REG_SZ) return false;
   std::string parameters;
-  for (char c : lower(std::string(value->data.begin(), value->data.end())))
+  for (char c : platform::lowerAscii(std::string(value->data.begin(), value->data.end())))
     if (c != ' ' && c != '\0') parameters += c;
   std::size_t at = parameters.find(kDmaDetectionLevel);
   if (at == std::string::npos) return false;
@@ -133,7 +104,7 @@ bool dmaDetectionOff(platform::Hive& hive, int adapter) {
 }
 
 void writeNtKeys(platform::Hive& hive, const MachineDescription& machine) {
-  put(machineKey(hive, kCdromServiceKey), "Autorun", dword(machine.autorun ? 1 : 0));
+  machineKey(hive, kCdromServiceKey).set("Autorun", dword(machine.autorun ? 1 : 0));
   for (const AdapterDescription& adapter : machine.adapters)
     if (adapter.kind == AdapterKind::Ide) machineKey(hive, atapiDeviceKey(adapter.number));
 }
@@ -142,9 +113,9 @@ void writeDeviceMap(platform::Hive& hive, const MachineDescription& machine) {
   machineKey(hive, "HARDWARE\\DEVICEMAP\\Scsi").subkeys.clear();
   for (const AdapterDescription& adapter : machine.adapters) {
     Key& port = machineKey(hive, scsiPortKey(adapter.number));
-    put(port, "Driver", text(portDriver(adapter)));
+    port.set("Driver", text(portDriver(adapter)));
     if (adapter.kind == AdapterKind::Ide)
-      put(port, "DMAEnabled", dword(adapter.dma && !dmaDetectionOff(hive, adapter.number) ? 1 : 0));
+      port.set("DMAEnabled", dword(adapter.dma && !dmaDetectionOff(hive, adapter.number) ? 1 : 0));
   }
 }
 
@@ -158,24 +129,24 @@ std::string channelClassKey(const IdeChannel& place) {
 
 void writeIdeChannel(platform::Hive& hive, const IdeChannel& place) {
   Key& channel = machineKey(hive, "Enum\\" + channelHardwareKey(place));
-  put(channel, "Class", text("hdc"));
-  put(channel, "Driver", text(channelClassKey(place).substr(std::strlen(kClassKeys))));
-  put(machineKey(hive, channelClassKey(place)), "DriverDesc",
+  channel.set("Class", text("hdc"));
+  channel.set("Driver", text(channelClassKey(place).substr(std::strlen(kClassKeys))));
+  machineKey(hive, channelClassKey(place)).set("DriverDesc",
       text(place.channel == 0 ? "Primary IDE controller (dual fifo)" : "Secondary IDE controller (dual fifo)"));
 }
 
 void write9xDevice(platform::Hive& hive, const MachineDescription& machine, const DeviceDescription& device) {
   Key& key = machineKey(hive, "Enum\\" + hardwareKey(machine, device));
-  put(key, "Class", text("CDROM"));
-  put(key, "SCSITargetID", text(std::to_string(device.address.target)));
-  put(key, "SCSILUN", text(std::to_string(device.address.lun)));
-  if (device.letter) put(key, "CurrentDriveLetterAssignment", text(std::string(1, *device.letter)));
-  put(key, "AutoInsertNotification", flagByte(machine.autorun));
+  key.set("Class", text("CDROM"));
+  key.set("SCSITargetID", text(std::to_string(device.address.target)));
+  key.set("SCSILUN", text(std::to_string(device.address.lun)));
+  if (device.letter) key.set("CurrentDriveLetterAssignment", text(std::string(1, *device.letter)));
+  key.set("AutoInsertNotification", flagByte(machine.autorun));
   const AdapterDescription& adapter = machine.adapters.at(std::size_t(device.address.adapter));
   if (adapter.kind != AdapterKind::Ide) return;
-  put(key, "DMACurrentlyUsed", flagByte(adapter.dma));
-  put(machineKey(hive, channelClassKey(ideChannelOf(machine, adapter.number))),
-      fmt::format("IDEDMADRIVE{}", device.address.target), flagByte(adapter.dma));
+  key.set("DMACurrentlyUsed", flagByte(adapter.dma));
+  machineKey(hive, channelClassKey(ideChannelOf(machine, adapter.number)))
+      .set(fmt::format("IDEDMADRIVE{}", device.address.target), flagByte(adapter.dma));
 }
 
 void write9xKeys(platform::Hive& hive, const MachineDescription& machine) {
@@ -186,7 +157,7 @@ void write9xKeys(platform::Hive& hive, const MachineDescription& machine) {
 
 // One devnode per IDE channel, then one per device, each naming its hardware key.
 void writeConfigManager(platform::Hive& hive, const MachineDescription& machine) {
-  Key& devnodes = keyAt(hive.root(HKEY_DYN_DATA), "Config Manager\\Enum");
+  Key& devnodes = hive.root(HKEY_DYN_DATA).make("Config Manager\\Enum");
   devnodes.subkeys.clear();
   std::vector<std::string> hardwareKeys;
   for (const AdapterDescription& adapter : machine.adapters)
@@ -194,8 +165,8 @@ void writeConfigManager(platform::Hive& hive, const MachineDescription& machine)
       hardwareKeys.push_back(channelHardwareKey(ideChannelOf(machine, adapter.number)));
   for (const DeviceDescription& device : machine.devices) hardwareKeys.push_back(hardwareKey(machine, device));
   for (std::size_t i = 0; i < hardwareKeys.size(); ++i) {
-    Key& devnode = keyAt(devnodes, fmt::format("{:08X}", kFirstDevnode + kDevnodeStep * i));
-    put(devnode, "HardWareKey", text(hardwareKeys[i]));
+    Key& devnode = devnodes.make(fmt::format("{:08X}", kFirstDevnode + kDevnodeStep * i));
+    devnode.set("HardWareKey", text(hardwareKeys[i]));
   }
 }
 
