@@ -28,8 +28,6 @@ struct Plan {
   bool combined = false;
 };
 
-std::string text(std::span<const char> field) { return std::string(fieldText(field)); }
-
 // The file must be one the firmware page would offer for the drive.
 std::optional<std::string> listedRevision(Kernel& kernel, int drive, const fs::path& file, ResultCode& result) {
   int count = 0;
@@ -37,7 +35,7 @@ std::optional<std::string> listedRevision(Kernel& kernel, int drive, const fs::p
   fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(firmwareFolder(std::nullopt));
   result = kernel.GetFWTable(drive, folder.native(), count, table);
   for (const FirmwareEntry& entry : table)
-    if (fieldText(entry.fileName) == file.filename().native()) return text(entry.revision);
+    if (fieldText(entry.fileName) == file.filename().native()) return fieldString(entry.revision);
   return std::nullopt;
 }
 
@@ -86,7 +84,7 @@ nlohmann::json outcomeJson(const Plan& plan, ResultCode result, const std::optio
   return {{"drive", plan.drive->driveIndex},
           {"file", plan.path},
           {"fileRevision", plan.revision},
-          {"revisionBefore", text(plan.drive->revision)},
+          {"revisionBefore", fieldString(plan.drive->revision)},
           {"revisionAfter", after ? nlohmann::json(*after) : nlohmann::json(nullptr)},
           {"result", result},
           {"success", result == kSuccess && after == plan.revision}};

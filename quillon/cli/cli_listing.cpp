@@ -8,19 +8,17 @@
 namespace quillon::cli {
 namespace {
 
-std::string text(std::span<const char> field) { return std::string(fieldText(field)); }
-
 void printDriveLine(const Io& io, Kernel& kernel, const DriveRecord& record) {
   std::string allowed;
   for (const std::string& pattern : kernel.allowedRevisions(record.driveIndex))
     allowed += (allowed.empty() ? "" : " ") + pattern;
   fmt::print(io.out, "{:>2}  {:<7}  {}:  {:<8}  {:<16}  {:<4}  {:<3}  {:>4}  {:<4}  {}\n", record.driveIndex,
-             addressText(record), record.driveLetter, text(record.vendor), text(record.product),
-             text(record.revision), record.supported ? "yes" : "no", record.driveType, text(record.skew), allowed);
+             addressText(record), record.driveLetter, fieldString(record.vendor), fieldString(record.product),
+             fieldString(record.revision), record.supported ? "yes" : "no", record.driveType, fieldString(record.skew), allowed);
 }
 
 nlohmann::json entryJson(const FirmwareEntry& entry) {
-  return {{"file", text(entry.fileName)}, {"revision", text(entry.revision)}, {"date", text(entry.date)}};
+  return {{"file", fieldString(entry.fileName)}, {"revision", fieldString(entry.revision)}, {"date", fieldString(entry.date)}};
 }
 
 }  // namespace
@@ -37,12 +35,12 @@ nlohmann::json driveJson(Kernel& kernel, const DriveRecord& record) {
   return {{"index", record.driveIndex},
           {"address", addressText(record)},
           {"letter", std::string(1, record.driveLetter)},
-          {"vendor", text(record.vendor)},
-          {"product", text(record.product)},
-          {"revision", text(record.revision)},
+          {"vendor", fieldString(record.vendor)},
+          {"product", fieldString(record.product)},
+          {"revision", fieldString(record.revision)},
           {"supported", record.supported != 0},
           {"driveType", record.driveType},
-          {"skew", text(record.skew)},
+          {"skew", fieldString(record.skew)},
           {"allowedRevisions", kernel.allowedRevisions(record.driveIndex)}};
 }
 
@@ -82,7 +80,7 @@ int listFirmware(Session& session, const Request& request, const Io& io) {
     return 0;
   }
   for (const FirmwareEntry& entry : table)
-    fmt::print(io.out, "{:<32}  {:<4}  {}\n", text(entry.fileName), text(entry.revision), text(entry.date));
+    fmt::print(io.out, "{:<32}  {:<4}  {}\n", fieldString(entry.fileName), fieldString(entry.revision), fieldString(entry.date));
   return 0;
 }
 

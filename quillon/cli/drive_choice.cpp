@@ -10,13 +10,11 @@
 namespace quillon::cli {
 namespace {
 
-std::string text(std::span<const char> field) { return std::string(fieldText(field)); }
-
 }  // namespace
 
 std::string describe(const DriveRecord& record) {
-  return fmt::format("drive {} ({}: {} {} {})", record.driveIndex, record.driveLetter, text(record.vendor),
-                     text(record.product), text(record.revision));
+  return fmt::format("drive {} ({}: {} {} {})", record.driveIndex, record.driveLetter, fieldString(record.vendor),
+                     fieldString(record.product), fieldString(record.revision));
 }
 
 const DriveRecord* namedDrive(Session& session, const Request& request, const Io& io, int& status) {

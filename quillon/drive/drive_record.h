@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +43,8 @@ struct DriveRecord {
 
 // The text of a field, up to its terminating zero.
 std::string_view fieldText(std::span<const char> field);
+// The same as a string of its own.
+inline std::string fieldString(std::span<const char> field) { return std::string(fieldText(field)); }
 // Copies as much of `text` as fits and terminates it.
 void setFieldText(std::span<char> field, std::string_view text);
 

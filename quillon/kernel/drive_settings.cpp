@@ -63,8 +63,6 @@ std::optional<int> decimal(std::string_view text) {
   return number;
 }
 
-std::string text(std::span<const char> field) { return std::string(fieldText(field)); }
-
 // DMAEnabled of an atapi port; any other driver's port is no IDE channel.
 ResultCode readPortDma(int port, std::uint32_t& dma) {
   RegistryKey key;
@@ -245,7 +243,7 @@ ResultCode FindHardwareKey(const DriveRecord& drive, std::string& hardwareKey) {
     hardwareKey = *candidate;
     return kSuccess;
   }
-  LogError("OSI: HardwareKey not found for driveId <%s>", text(drive.displayText).c_str());
+  LogError("OSI: HardwareKey not found for driveId <%s>", fieldString(drive.displayText).c_str());
   return kOsiHardwareKeyNotFound;
 }
 
