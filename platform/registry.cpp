@@ -73,8 +73,11 @@ bool fitsOnALine(std::string_view name) { return name.find_first_of("\r\n") == s
 
 // ---- The tree ----
 
-std::vector<Key::Value>::iterator findValue(Key& key, std::string_view name) {
-  return std::find_if(key.values.begin(), key.values.end(), [&](const Key::Value& v) { return sameIgnoringCase(v.name, name); });
+// For a key and a const key alike.
+template <typename AnyKey>
+auto findValue(AnyKey& key, std::string_view name) {
+  return std::find_if(key.values.begin(), key.values.end(),
+                      [&](const Key::Value& v) { return sameIgnoringCase(v.name, name); });
 }
 
 void putValue(Key& key, std::string_view name, RegValue value) {
@@ -180,7 +183,8 @@ class Parser {
   void section(std::string_view line, std::size_t lineNo) {
     if (line.back() != ']') fail(lineNo, "section without closing ']'");
     std::vector<std::string_view> names = split(line.substr(1, line.size() - 2), '\\');
-    auto root = std::find_if(std::begin(kRoots), std::end(kRoots), [&](const Root& r) { return sameIgnoringCase(r.name, names[0]); });
+    auto root = std::find_if(std::begin(kRoots), std::end(kRoots),
+                             [&](const Root& r) { return sameIgnoringCase(r.name, names[0]); });
     if (root == std::end(kRoots)) fail(lineNo, "unknown root key '" + std::string(names[0]) + "'");
     current_ = &hive_.root(root->handle);
     for (std::size_t i = 1; i < names.size(); ++i) {
@@ -507,7 +511,7 @@ Hive::Key& Hive::Key::make(std::string_view path) {
 }
 
 const RegValue* Hive::Key::value(std::string_view name) const {
-  auto found = std::find_if(values.begin(), values.end(), [&](const Value& v) { return sameIgnoringCase(v.name, name); });
+  auto found = findValue(*this, name);
   return found == values.end() ? nullptr : &found->value;
 }
 
