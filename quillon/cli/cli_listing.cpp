@@ -14,11 +14,14 @@ void printDriveLine(const Io& io, Kernel& kernel, const DriveRecord& record) {
     allowed += (allowed.empty() ? "" : " ") + pattern;
   fmt::print(io.out, "{:>2}  {:<7}  {}:  {:<8}  {:<16}  {:<4}  {:<3}  {:>4}  {:<4}  {}\n", record.driveIndex,
              addressText(record), record.driveLetter, fieldString(record.vendor), fieldString(record.product),
-             fieldString(record.revision), record.supported ? "yes" : "no", record.driveType, fieldString(record.skew), allowed);
+             fieldString(record.revision), record.supported ? "yes" : "no", record.driveType,
+             fieldString(record.skew), allowed);
 }
 
 nlohmann::json entryJson(const FirmwareEntry& entry) {
-  return {{"file", fieldString(entry.fileName)}, {"revision", fieldString(entry.revision)}, {"date", fieldString(entry.date)}};
+  return {{"file", fieldString(entry.fileName)},
+          {"revision", fieldString(entry.revision)},
+          {"date", fieldString(entry.date)}};
 }
 
 }  // namespace
@@ -80,7 +83,8 @@ int listFirmware(Session& session, const Request& request, const Io& io) {
     return 0;
   }
   for (const FirmwareEntry& entry : table)
-    fmt::print(io.out, "{:<32}  {:<4}  {}\n", fieldString(entry.fileName), fieldString(entry.revision), fieldString(entry.date));
+    fmt::print(io.out, "{:<32}  {:<4}  {}\n", fieldString(entry.fileName), fieldString(entry.revision),
+               fieldString(entry.date));
   return 0;
 }
 
