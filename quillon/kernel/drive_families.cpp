@@ -49,9 +49,11 @@ int progressIntervalMs(int driveType) {
   }
 }
 
+bool DmaDisturbs(int driveType) { return driveType == 2 || driveType == 11; }
+
 bool DmaOnlyByHand(int driveType, PlatformCode platform) {
   bool windows2000OrXp = platform == kPlatformWindows2000 || platform == kPlatformWindowsXp;
-  return windows2000OrXp && (driveType == 2 || driveType == 11);
+  return windows2000OrXp && DmaDisturbs(driveType);
 }
 
 }  // namespace quillon

@@ -27,7 +27,9 @@ std::optional<HandOff> handOffFor(int driveType, std::string_view product);
 inline constexpr int kProgressSteps = 400;
 int progressIntervalMs(int driveType);
 
-// Windows 2000 and XP do not let DMA of these drives be switched off for them: the user does
+// The drives whose flash bus-master DMA disturbs, so it must be off before they are flashed.
+bool DmaDisturbs(int driveType);
+// Windows 2000 and XP do not let DMA of those drives be switched off for them: the user does
 // it in the Device Manager, told so by kDmaByHand and walked through it by kDmaSteps.
 bool DmaOnlyByHand(int driveType, PlatformCode platform);
 inline constexpr ResultCode kDmaByHand = 0x01000044;

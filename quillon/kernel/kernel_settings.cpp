@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "quillon/gui/logging.h"
+#include "quillon/kernel/drive_families.h"
 #include "quillon/kernel/drive_settings.h"
 #include "quillon/kernel/kernel.h"
 #include "quillon/kernel/matching.h"
@@ -30,7 +31,6 @@ constexpr std::size_t kDmaCurrentlyUsedSize = 2;
 constexpr std::size_t kByteSize = 1;
 constexpr std::uint8_t kDefaultIdeDma = 1;
 
-constexpr int kDmaDriveTypes[] = {2, 11};
 constexpr int kAutoInsertDriveTypes9x[] = {31, 32, 35};
 constexpr int kFirstAutoInsertDriveTypeNt = 3;
 
@@ -218,7 +218,7 @@ ResultCode Kernel::CheckDriveProperties(int drive, bool& dmaMustGo, bool& autoIn
   autoInsertMustGo = false;
   if (!knownDrive(drive, "CheckDriveProperties")) return kKnlIllegalDriveHandle;
   const DriveRecord& record = drives_[drive];
-  if (listed(kDmaDriveTypes, record.driveType)) dmaMustGo = record.dmaInUse != 0;
+  if (DmaDisturbs(record.driveType)) dmaMustGo = record.dmaInUse != 0;
   // The CD-recorder manager blocks the file system during the update, which covers the rest.
   if (dri_->IsCdrManagerLoaded()) return kSuccess;
   PlatformCode platform = OsInfo().GetPlatform(0);
