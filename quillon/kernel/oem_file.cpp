@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "quillon/firmware/firmware_image.h"
 #include "quillon/gui/logging.h"
 
 namespace quillon {
@@ -14,11 +15,6 @@ constexpr std::uint64_t kMaxOemFileSize = 1 << 20;
 std::uint8_t rotateRight(std::uint8_t value, unsigned bits) {
   bits %= 8;
   return bits == 0 ? value : static_cast<std::uint8_t>(value >> bits | value << (8 - bits));
-}
-
-std::uint32_t readLe32(const OemBlock& block, std::size_t offset) {
-  return std::uint32_t{block[offset]} | std::uint32_t{block[offset + 1]} << 8 |
-         std::uint32_t{block[offset + 2]} << 16 | std::uint32_t{block[offset + 3]} << 24;
 }
 
 // Up to the terminator, or the whole field when a writer left none.

@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "quillon/firmware/firmware_image.h"
 #include "quillon/gui/logging.h"
 #include "quillon/kernel/drive_settings.h"
 
@@ -15,7 +16,7 @@ namespace quillon {
 namespace {
 
 constexpr std::size_t kNameOffset = 257;
-constexpr std::size_t kDataOffset = 287;
+constexpr std::size_t kValueDataOffset = 287;
 constexpr std::size_t kTypeOffset = 320;
 constexpr std::size_t kSizeOffset = 324;
 constexpr std::size_t kCountSize = 4;
@@ -25,12 +26,6 @@ constexpr std::uint64_t kMostFileBytes = 1u << 20;
 
 void putLe32(std::span<std::uint8_t> at, std::uint32_t value) {
   for (std::size_t i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t getLe32(std::span<const std::uint8_t> at) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 4; i-- > 0;) value = value << 8 | at[i];
-  return value;
 }
 
 void putText(std::span<std::uint8_t> field, std::string_view text) {
@@ -123,7 +118,7 @@ std::array<std::uint8_t, kRegistryRecordSize> encodeRecord(const RegistryRecord&
   std::span<std::uint8_t> out(bytes);
   putText(out.first(kRecordKeySize), record.keyPath);
   putText(out.subspan(kNameOffset, kRecordNameSize), record.valueName);
-  std::copy(record.data.begin(), record.data.end(), out.begin() + kDataOffset);
+  std::copy(record.data.begin(), record.data.end(), out.begin() + kValueDataOffset);
   putLe32(out.subspan(kTypeOffset), record.type);
   putLe32(out.subspan(kSizeOffset), record.size);
   return bytes;
@@ -140,9 +135,9 @@ std::optional<RegistryRecord> decodeRecord(std::span<const std::uint8_t, kRegist
   RegistryRecord record{std::move(*keyPath),
                         std::move(*valueName),
                         {},
-                        getLe32(bytes.subspan(kTypeOffset)),
-                        getLe32(bytes.subspan(kSizeOffset))};
-  std::copy_n(bytes.begin() + kDataOffset, kRecordDataSize, record.data.begin());
+                        readLe32(bytes.subspan(kTypeOffset), 0),
+                        readLe32(bytes.subspan(kSizeOffset), 0)};
+  std::copy_n(bytes.begin() + kValueDataOffset, kRecordDataSize, record.data.begin());
   return record;
 }
 
@@ -157,7 +152,7 @@ void LogRegistryRecord(const RegistryRecord& record) {
       LogInfo("  %s\\%s = %d", key, name, record.data[0]);
       break;
     case platform::REG_DWORD:
-      LogInfo("  %s\\%s = %d", key, name, static_cast<int>(getLe32(record.data)));
+      LogInfo("  %s\\%s = %d", key, name, static_cast<int>(readLe32(record.data, 0)));
       break;
     default:
       LogError("Illegal registry value type <%d>", static_cast<int>(record.type));
@@ -209,7 +204,7 @@ ResultCode LoadRegistryFile(const std::string& path, std::uint32_t maximum, std:
     LogError("Unable to read from registry file <%s>", path.c_str());
     return kOsiBackupNotRead;
   }
-  std::uint32_t count = getLe32(bytes);
+  std::uint32_t count = readLe32(bytes, 0);
   if (count > maximum) {
     LogError("Too many keys <%d> in registry file, max = <%d>", static_cast<int>(count), static_cast<int>(maximum));
     return kOsiTooManyKeys;
