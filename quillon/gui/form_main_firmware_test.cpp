@@ -33,9 +33,7 @@ class FirmwarePageTest : public WizardTest {
   std::string folderWith(int count) {
     std::filesystem::path folder = other_.path() / std::to_string(count);
     std::filesystem::create_directories(folder);
-    for (int file = 0; file < count; ++file)
-      platform::writeWholeFile((folder / ("F" + std::to_string(file) + ".CVT")).native(),
-                               sim::buildFirmware(sim::vorante::testing_support::specFor(kDriveType, "2.20")));
+    for (int file = 0; file < count; ++file) writeIn(folder, "F" + std::to_string(file) + ".CVT", kDriveType, "2.20");
     return folder.native();
   }
   void writeIn(const std::filesystem::path& folder, const std::string& name, int driveType, const char* revision) {
